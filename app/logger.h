@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Where the module's diagnostic output goes: nowhere (0), Qt's default
+// output (1) or the log file in the temporary folder (2).
+class Logger
+{
+public:
+    Logger() = default;
+    ~Logger();
+
+    static void init(int mode, int outputInfo, bool verbose);
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &text);
+    static QString logFilePath();
+
+    Logger(const Logger &) = delete;
+    Logger &operator=(const Logger &) = delete;
+};
