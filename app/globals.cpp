@@ -3,10 +3,12 @@
 #include "app/configfile.h"
 #include "app/logger.h"
 #include "ptessark.h"
+#include "scan/scanrequest.h"
 
 // One translation unit, so the order of construction is the order written here.
 namespace {
 ConfigFile g_configFile;
+ScanRequest g_scanRequest{}; // all zero
 PTessark g_tessark;
 Logger g_logger;
 } // namespace
@@ -14,6 +16,11 @@ Logger g_logger;
 ConfigFile &configFile()
 {
     return g_configFile;
+}
+
+ScanRequest &scanRequest()
+{
+    return g_scanRequest;
 }
 
 PTessark &tessark()

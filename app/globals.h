@@ -2,8 +2,10 @@
 
 class ConfigFile;
 class PTessark;
+struct ScanRequest;
 
 // Process-wide objects, created at module load in this order and destroyed
 // at unload in reverse.
 ConfigFile &configFile();
+ScanRequest &scanRequest();
 PTessark &tessark();
