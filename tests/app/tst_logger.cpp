@@ -1,0 +1,136 @@
+#include "app/logger.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QtTest>
+
+#include <vector>
+
+namespace {
+QString logPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/lumerithlog.txt";
+}
+
+QStringList readLines()
+{
+    QFile f(logPath());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+} // namespace
+
+class TestLogger : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QFile::remove(logPath());
+    }
+
+    void cleanupTestCase()
+    {
+        Logger::init(1, 0, false);
+    }
+
+    void startsWithBareName()
+    {
+        // Before init nothing has chosen a folder for the file.
+        QCOMPARE(Logger::logFilePath(), QString("lumerithlog.txt"));
+    }
+
+    void fileModeFiltersInformation()
+    {
+        Logger::init(2, 0, false);
+        QCOMPARE(Logger::logFilePath(), logPath());
+        qDebug() << "MainWindow::clickedBtnScan";
+        qInfo() << "an information line";
+        qWarning("a warning");
+        QCOMPARE(readLines(), QStringList() << "MainWindow::clickedBtnScan"
+                                            << "a warning");
+    }
+
+    void outputInfoSwitchLetsInformationIn()
+    {
+        Logger::init(2, 1, false);
+        qInfo() << "Error code:" << -22;
+        QCOMPARE(readLines(), QStringList() << "Error code: -22");
+    }
+
+    void discardModeWritesNothing()
+    {
+        Logger::init(0, 1, false);
+        qDebug() << "dropped";
+        qWarning() << "dropped too";
+        QVERIFY(!QFile::exists(logPath()));
+    }
+
+    void verboseAddsSourceLocation()
+    {
+        Logger::init(2, 0, true);
+        qDebug("located");
+        const QStringList lines = readLines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains("tst_logger.cpp(") && lines[0].endsWith(" : located"), qPrintable(lines[0]));
+    }
+
+    void linesOfThreadsNeverMix()
+    {
+        Logger::init(2, 0, false);
+        const int threads = 4, perThread = 200;
+        std::vector<QThread *> workers;
+        for (int t = 0; t < threads; ++t) {
+            workers.push_back(QThread::create([t] {
+                for (int i = 0; i < perThread; ++i)
+                    qDebug("thread %d line %d with some padding to make the line longer", t, i);
+            }));
+            workers.back()->start();
+        }
+        for (QThread *w : workers) {
+            QVERIFY(w->wait(30000));
+            delete w;
+        }
+        const QStringList lines = readLines();
+        QCOMPARE(lines.size(), threads * perThread);
+        for (const QString &line : lines)
+            QVERIFY2(QRegularExpression("^thread \\d line \\d+ with some padding to make the line longer$").match(line).hasMatch(),
+                     qPrintable(line));
+    }
+
+    void twoRunsAppend()
+    {
+        for (int run = 0; run < 2; ++run) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("LOGGER_CHILD_RUN", QString::number(run));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), QStringList());
+            QVERIFY(child.waitForFinished(30000));
+            QCOMPARE(child.exitCode(), 0);
+        }
+        QCOMPARE(readLines(), QStringList() << "run 0"
+                                            << "run 1");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // A child run writes one line the way the application does and exits.
+    const QByteArray run = qgetenv("LOGGER_CHILD_RUN");
+    if (!run.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        Logger::init(2, 0, false);
+        qDebug("run %s", run.constData());
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestLogger test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_logger.moc"
