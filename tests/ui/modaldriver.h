@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QQueue>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
+
+// Answers the modal windows a test opens, one scripted step per window, so
+// that no test ever waits on a box. Each time a different modal widget
+// comes to the top (a box, or a dialog again after its box closed), the next
+// step gets it. Actions are queued, so the polling timer is never stuck
+// inside a nested event loop. A modal window without a step left is
+// counted and rejected.
+class ModalDriver : public QObject
+{
+public:
+    struct Seen
+    {
+        QString className;
+        QString title;
+        QString text;
+        QString defaultButton;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+
+    using Step = std::function<void(QWidget *)>;
+
+    ModalDriver()
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start();
+    }
+
+    void then(Step step) { m_steps.enqueue(std::move(step)); }
+
+    // Presses the first button of a message box with that role.
+    void answerBox(QMessageBox::ButtonRole role)
+    {
+        then([role](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box) {
+                reject(w);
+                return;
+            }
+            for (QAbstractButton *button : box->buttons()) {
+                if (box->buttonRole(button) == role) {
+                    QTimer::singleShot(0, button, [button] { button->click(); });
+                    return;
+                }
+            }
+            reject(w);
+        });
+    }
+
+    bool finished() const { return m_steps.isEmpty(); }
+
+    QVector<Seen> seen;
+    int unexpected = 0;
+
+    static void reject(QWidget *w)
+    {
+        if (auto *dialog = qobject_cast<QDialog *>(w))
+            QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+    }
+
+private:
+    void poll()
+    {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible()) {
+            m_last = nullptr;
+            return;
+        }
+        if (w == m_last)
+            return;
+        m_last = w;
+
+        Seen s;
+        s.className = QString::fromLatin1(w->metaObject()->className());
+        s.title = w->windowTitle();
+        if (auto *box = qobject_cast<QMessageBox *>(w)) {
+            s.text = box->text();
+            s.icon = box->icon();
+            if (box->defaultButton())
+                s.defaultButton = box->defaultButton()->text();
+        }
+        seen.append(s);
+
+        if (m_steps.isEmpty()) {
+            ++unexpected;
+            reject(w);
+            return;
+        }
+        m_steps.dequeue()(w);
+    }
+
+    QTimer m_timer;
+    QQueue<Step> m_steps;
+    QPointer<QWidget> m_last;
+};
