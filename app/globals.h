@@ -9,3 +9,6 @@ struct ScanRequest;
 ConfigFile &configFile();
 ScanRequest &scanRequest();
 PTessark &tessark();
+
+// Registers the compiled-in images and pages; safe to call more than once.
+void initModuleResources();

@@ -1,0 +1,14 @@
+#include "app/globals.h"
+
+#include <QtGlobal>
+
+// Resources compiled into the static library are not registered by
+// themselves; the first call registers each of them once.
+void initModuleResources()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(images);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
