@@ -170,7 +170,7 @@ bool SimulatorBackend::getDeviceStatus(tagSCANNER_STATUS *status)
     }
     const bool sleeping = asleep();
     status->powerState = sleeping ? 2 : pageFault(settings.busyAtPage) ? 3 : 1;
-    status->paperInFeeder = sheetsLeft > 0 || backPending ? 1 : 0;
+    status->paperInFeeder = (sheetsLeft > 0 || backPending) ? 1 : 0;
     quint8 errors = 0;
     if (sleeping)
         errors |= quint8(settings.wakeUpErrorBits);
@@ -221,8 +221,10 @@ int SimulatorBackend::startScan()
     int failCode = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (!portOpen || pageRunning)
+        if (!portOpen)
             return EngineCode::NoScanner;
+        if (pageRunning)
+            return EngineCode::Busy;
         int refused = EngineCode::Ok;
         if (cancelRequested)
             refused = EngineCode::Cancelled;

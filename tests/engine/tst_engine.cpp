@@ -106,8 +106,8 @@ private:
     // Rewrites the engine's section; pages take no time unless asked.
     void setEngineKeys(const QVariantMap &keys = QVariantMap())
     {
-        QFile::remove(iniPath());
         QSettings ini(iniPath(), QSettings::IniFormat);
+        ini.clear();
         ini.beginGroup("ENGINE");
         ini.setValue("Backend", "simulator");
         ini.setValue("PageTime", 0);
@@ -316,10 +316,28 @@ private slots:
         QCOMPARE(other.setPortName(3000, kUsbPort), -20);
     }
 
+    void simulatorIsTheDefault_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("no module configuration file") << "missing";
+        QTest::newRow("no backend key") << "nokey";
+        QTest::newRow("empty backend") << "empty";
+    }
+
     void simulatorIsTheDefault()
     {
-        ConfigFile bare; // no module configuration file at all
+        QFETCH(QString, file);
+        ConfigFile bare;
         bare.strPDFFileName = scratch->filePath("config/other.pdf");
+        if (file != "missing") {
+            bare.strMfpCfgFile = iniPath();
+            QSettings ini(iniPath(), QSettings::IniFormat);
+            ini.clear();
+            ini.setValue("Debug/EnableLogFile", 0);
+            if (file == "empty")
+                ini.setValue("ENGINE/Backend", "");
+            ini.sync();
+        }
         PTessark other;
         QVERIFY(other.initInterface(&bare));
         QCOMPARE(other.setPortName(3000, kUsbPort), 0);
