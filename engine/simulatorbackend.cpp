@@ -214,7 +214,7 @@ int SimulatorBackend::setParameters(PMessage *hub, int x, int y, int width, int 
 
 int SimulatorBackend::startScan()
 {
-    SyntheticPageSpec spec;
+    SyntheticPageSetup setup;
     Parameters p;
     int pageTimeMs = 0;
     int failAtRow = -1;
@@ -238,18 +238,18 @@ int SimulatorBackend::startScan()
             refused = EngineCode::Busy;
         p = parameters;
 
-        spec.side = SyntheticPageSpec::Side::Single;
+        setup.side = SyntheticPageSetup::Side::Single;
         if (refused == EngineCode::Ok && p.paperSource == 2) {
             if (backPending) {
                 backPending = false;
-                spec.side = SyntheticPageSpec::Side::Back;
+                setup.side = SyntheticPageSetup::Side::Back;
             } else if (sheetsLeft <= 0) {
                 refused = EngineCode::FeederEmpty;
             } else {
                 --sheetsLeft;
                 backPending = p.duplex;
                 if (p.duplex)
-                    spec.side = SyntheticPageSpec::Side::Front;
+                    setup.side = SyntheticPageSetup::Side::Front;
             }
         }
         if (refused != EngineCode::Ok) {
@@ -257,30 +257,30 @@ int SimulatorBackend::startScan()
             return refused;
         }
 
-        spec.pageNumber = ++pagesStarted;
-        if (settings.errorAtPage == spec.pageNumber && settings.errorCode != 0) {
+        setup.pageNumber = ++pagesStarted;
+        if (settings.errorAtPage == setup.pageNumber && settings.errorCode != 0) {
             failAtRow = p.height / 2;
             failCode = settings.errorCode;
         }
         pageTimeMs = settings.pageTimeMs;
         pageRunning = true;
     }
-    qDebug() << "SimulatorBackend::startScan" << "Page:" << spec.pageNumber;
+    qDebug() << "SimulatorBackend::startScan" << "Page:" << setup.pageNumber;
 
-    spec.x = p.x;
-    spec.y = p.y;
-    spec.width = p.width;
-    spec.height = p.height;
-    spec.dpi = p.resolution;
-    spec.mode = p.colorMode == 0 ? PixelMode::Color : p.colorMode == 1 ? PixelMode::Gray : PixelMode::BlackWhite;
+    setup.x = p.x;
+    setup.y = p.y;
+    setup.width = p.width;
+    setup.height = p.height;
+    setup.dpi = p.resolution;
+    setup.mode = p.colorMode == 0 ? PixelMode::Color : p.colorMode == 1 ? PixelMode::Gray : PixelMode::BlackWhite;
     // The back of a sheet printed head to foot comes out upside down.
-    spec.turned = spec.side == SyntheticPageSpec::Side::Back && (p.duplexSide == 1 || p.duplexSide == 3);
+    setup.turned = setup.side == SyntheticPageSetup::Side::Back && (p.duplexSide == 1 || p.duplexSide == 3);
 
     int rc;
     {
-        SyntheticPage page(spec);
+        SyntheticPage page(setup);
         std::unique_ptr<PageWriter> writer = createPageWriter(p.imageType, p.path, &pdf);
-        rc = writer ? runPage(page, *writer, p.hub, spec.pageNumber, pageTimeMs, failAtRow, failCode)
+        rc = writer ? runPage(page, *writer, p.hub, setup.pageNumber, pageTimeMs, failAtRow, failCode)
                     : EngineCode::BadParameter;
     }
 

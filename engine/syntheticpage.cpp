@@ -27,46 +27,46 @@ double uniform(quint32 &state)
 }
 } // namespace
 
-SyntheticPage::SyntheticPage(const SyntheticPageSpec &pageSpec)
-    : spec(pageSpec)
+SyntheticPage::SyntheticPage(const SyntheticPageSetup &pageSetup)
+    : setup(pageSetup)
 {
-    if (spec.width > 0 && spec.height > 0 && spec.dpi > 0)
+    if (setup.width > 0 && setup.height > 0 && setup.dpi > 0)
         build();
 }
 
 PageFormat SyntheticPage::format() const
 {
     PageFormat f;
-    f.width = spec.width;
-    f.height = spec.height;
-    f.dpi = spec.dpi;
-    f.mode = spec.mode;
+    f.width = setup.width;
+    f.height = setup.height;
+    f.dpi = setup.dpi;
+    f.mode = setup.mode;
     return f;
 }
 
 void SyntheticPage::addRect(double x0, double y0, double x1, double y1, quint8 r, quint8 g, quint8 b)
 {
-    const double dpi = spec.dpi;
+    const double dpi = setup.dpi;
     Rect rect;
-    rect.x0 = int(std::lround(x0 * dpi)) - spec.x;
-    rect.x1 = int(std::lround(x1 * dpi)) - spec.x;
-    rect.y0 = int(std::lround(y0 * dpi)) - spec.y;
-    rect.y1 = int(std::lround(y1 * dpi)) - spec.y;
+    rect.x0 = int(std::lround(x0 * dpi)) - setup.x;
+    rect.x1 = int(std::lround(x1 * dpi)) - setup.x;
+    rect.y0 = int(std::lround(y0 * dpi)) - setup.y;
+    rect.y1 = int(std::lround(y1 * dpi)) - setup.y;
     rect.x0 = std::max(rect.x0, 0);
     rect.y0 = std::max(rect.y0, 0);
-    rect.x1 = std::min(rect.x1, spec.width);
-    rect.y1 = std::min(rect.y1, spec.height);
+    rect.x1 = std::min(rect.x1, setup.width);
+    rect.y1 = std::min(rect.y1, setup.height);
     if (rect.x0 >= rect.x1 || rect.y0 >= rect.y1)
         return;
-    if (spec.turned) {
+    if (setup.turned) {
         const Rect upright = rect;
-        rect.x0 = spec.width - upright.x1;
-        rect.x1 = spec.width - upright.x0;
-        rect.y0 = spec.height - upright.y1;
-        rect.y1 = spec.height - upright.y0;
+        rect.x0 = setup.width - upright.x1;
+        rect.x1 = setup.width - upright.x0;
+        rect.y0 = setup.height - upright.y1;
+        rect.y1 = setup.height - upright.y0;
     }
     const int luma = (299 * r + 587 * g + 114 * b) / 1000;
-    switch (spec.mode) {
+    switch (setup.mode) {
     case PixelMode::Color:
         rect.value[0] = r;
         rect.value[1] = g;
@@ -85,7 +85,7 @@ void SyntheticPage::addRect(double x0, double y0, double x1, double y1, quint8 r
 void SyntheticPage::addLine(double x0, double y0, double x1, double y1, quint8 r, quint8 g, quint8 b)
 {
     // Thin lines stay at least one pixel wide at any resolution.
-    const double onePixel = 1.0 / spec.dpi;
+    const double onePixel = 1.0 / setup.dpi;
     if (x1 - x0 < onePixel)
         x1 = x0 + onePixel;
     if (y1 - y0 < onePixel)
@@ -128,13 +128,13 @@ void SyntheticPage::build()
 
     addRect(0.3, 0.3, 0.6, 0.6, 0, 0, 0);
 
-    QByteArray title = "PAGE " + QByteArray::number(spec.pageNumber);
-    if (spec.side == SyntheticPageSpec::Side::Front)
+    QByteArray title = "PAGE " + QByteArray::number(setup.pageNumber);
+    if (setup.side == SyntheticPageSetup::Side::Front)
         title += " FRONT";
-    else if (spec.side == SyntheticPageSpec::Side::Back)
+    else if (setup.side == SyntheticPageSetup::Side::Back)
         title += " BACK";
     addText(1.0, 0.55, 0.05, title, 0, 0, 0);
-    addText(1.0, 1.15, 0.018, "SIMULATED SCANNER - " + QByteArray::number(spec.dpi) + " DPI", 60, 60, 60);
+    addText(1.0, 1.15, 0.018, "SIMULATED SCANNER - " + QByteArray::number(setup.dpi) + " DPI", 60, 60, 60);
 
     // Text-like lines: words of varying length, paragraphs of five lines.
     for (int line = 0; line < 26; ++line) {
@@ -160,13 +160,13 @@ void SyntheticPage::build()
         addRect(0.9 + i * 0.6, 10.0, 0.9 + (i + 1) * 0.6, 10.4, v, v, v);
     }
 
-    const QByteArray number = QByteArray::number(spec.pageNumber);
+    const QByteArray number = QByteArray::number(setup.pageNumber);
     const double cell = 0.06;
     const double width = (number.size() * BitmapFont::kAdvance - 1) * cell;
     addText(7.6 - width, 10.5, cell, number, 0, 0, 0);
 
     // Bands: between two consecutive rectangle edges every row is the same.
-    std::vector<int> edges{0, spec.height};
+    std::vector<int> edges{0, setup.height};
     for (const Rect &r : rectangles) {
         edges.push_back(r.y0);
         edges.push_back(r.y1);
@@ -194,8 +194,8 @@ int SyntheticPage::bandAt(int row) const
 
 void SyntheticPage::renderBand(int band, quint8 *dst) const
 {
-    const int bpp = spec.mode == PixelMode::Color ? 3 : 1;
-    std::memset(dst, 0xff, size_t(spec.width) * size_t(bpp));
+    const int bpp = setup.mode == PixelMode::Color ? 3 : 1;
+    std::memset(dst, 0xff, size_t(setup.width) * size_t(bpp));
     if (band < 0)
         return;
     for (int index : bands[size_t(band)].rects) {

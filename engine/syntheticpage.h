@@ -22,7 +22,7 @@
 // A turned page is the same drawing rotated by 180 degrees within the area.
 // Rows are produced from a list of rectangles sorted into horizontal bands:
 // every row of a band is the same, so each band is drawn once.
-struct SyntheticPageSpec
+struct SyntheticPageSetup
 {
     int x = 0;
     int y = 0;
@@ -38,7 +38,7 @@ struct SyntheticPageSpec
 class SyntheticPage
 {
 public:
-    explicit SyntheticPage(const SyntheticPageSpec &spec);
+    explicit SyntheticPage(const SyntheticPageSetup &setup);
 
     PageFormat format() const;
     // Points rows[0..count) at the pixels of rows first..first+count-1. Rows
@@ -64,7 +64,7 @@ private:
     int bandAt(int row) const;
     void renderBand(int band, quint8 *dst) const;
 
-    SyntheticPageSpec spec;
+    SyntheticPageSetup setup;
     std::vector<Rect> rectangles;
     std::vector<Band> bands;
     std::vector<std::vector<quint8>> pool;

@@ -56,12 +56,12 @@ double enginePageMs(PTessark &engine, const QString &path, int *rc)
 
 bool writePpm(const QString &path)
 {
-    SyntheticPageSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.dpi = kDpi;
-    spec.pageNumber = 1; // what the engine draws on the first page of a job
-    SyntheticPage page(spec);
+    SyntheticPageSetup setup;
+    setup.width = kWidth;
+    setup.height = kHeight;
+    setup.dpi = kDpi;
+    setup.pageNumber = 1; // what the engine draws on the first page of a job
+    SyntheticPage page(setup);
     FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!f)
         return false;
