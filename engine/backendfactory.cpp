@@ -1,16 +1,24 @@
 #include "scannerbackend.h"
 
 #include "app/configfile.h"
+#include "simulatorbackend.h"
 
+#include <QDebug>
+#include <QFileInfo>
 #include <QSettings>
 
 std::unique_ptr<ScannerBackend> createScannerBackend(const ConfigFile &config)
 {
     QString name = QStringLiteral("simulator");
-    if (!config.strMfpCfgFile.isEmpty()) {
+    if (!config.strMfpCfgFile.isEmpty() && QFileInfo(config.strMfpCfgFile).isFile()) {
         QSettings ini(config.strMfpCfgFile, QSettings::IniFormat);
         name = ini.value("ENGINE/Backend", name).toString().trimmed().toLower();
+        if (name.isEmpty())
+            name = QStringLiteral("simulator");
     }
-    // Backends are added here as they are built.
+    if (name == QLatin1String("simulator"))
+        return std::make_unique<SimulatorBackend>(config);
+    // A misspelt backend must not quietly scan from the simulator.
+    qWarning() << "createScannerBackend" << "Unknown backend:" << name;
     return nullptr;
 }
