@@ -178,8 +178,12 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
                 path = text(job.localFilePrefix);
             } else {
                 rc = makePageFileName(imageType, folder, prefix, path);
-                if (rc != 0)
+                if (rc != 0) {
+                    // Pages already gathered for a PDF must not be written under an old name.
+                    if (pageStarted)
+                        engine.cancelJob();
                     return;
+                }
             }
             if (path.isEmpty()) {
                 rc = -52;
