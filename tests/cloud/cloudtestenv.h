@@ -14,7 +14,11 @@
 // points at fake services, loaded into the process-wide ConfigFile.
 inline bool setUpCloudConfig(const QMap<QString, QString> &cloudValues)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/appdir";
+    // A new folder each time: a rewritten file of the same size within the
+    // same instant could be taken from the settings cache unchanged.
+    static int generation = 0;
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+                        + QStringLiteral("/appdir%1").arg(++generation);
     QDir().mkpath(dir);
     QFile ini(dir + "/MFPCFG.INI");
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
