@@ -637,6 +637,7 @@ void FakeDropbox::respond(QTcpSocket *socket, Connection &c, int status, const Q
 {
     Request r;
     r.host = c.host;
+    r.method = c.method;
     r.path = QUrl(c.target).path();
     r.apiArg = c.headers.value("dropbox-api-arg");
     r.arg = c.arg;

@@ -26,6 +26,7 @@ public:
     struct Request
     {
         QString host;        // "api" or "content"
+        QString method;
         QString path;
         QByteArray apiArg;   // raw "Dropbox-API-Arg" header
         QJsonObject arg;     // its parsed JSON, or the JSON body
