@@ -314,6 +314,9 @@ void HttpServer::sendAnswer(QTcpSocket *socket, const QByteArray &body)
     answer += "HTTP/1.1 200 OK\r\n";
     answer += "Date: " + httpDate() + "\r\n";
     answer += "Content-Type: text/html; charset=\"utf-8\"\r\n";
+    // Each connection gets one answer and is then closed; say so, so that a
+    // browser does not try to send its next request on it.
+    answer += "Connection: close\r\n";
     answer += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
     answer += body;
     socket->write(answer);

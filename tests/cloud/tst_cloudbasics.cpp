@@ -25,6 +25,7 @@ private slots:
     void apiArgEscapesEveryNonAsciiCharacter();
     void uploadErrorCodes();
     void folderErrorCodes();
+    void shippedConfigurationNamesTheRealServices();
 };
 
 void TestCloudBasics::initTestCase()
@@ -164,6 +165,26 @@ void TestCloudBasics::folderErrorCodes()
     QCOMPARE(dropboxCreateFolderErrorCode(QNetworkReply::OperationCanceledError, -212), -203);
     QCOMPARE(dropboxCreateFolderErrorCode(QNetworkReply::OperationCanceledError, 0), -6);
     QCOMPARE(dropboxCreateFolderErrorCode(QNetworkReply::ContentConflictError, 0), -205);
+}
+
+void TestCloudBasics::shippedConfigurationNamesTheRealServices()
+{
+    const QString source = qEnvironmentVariable("LUMERITH_SOURCE_DIR");
+    if (source.isEmpty())
+        QSKIP("LUMERITH_SOURCE_DIR is set by CTest");
+    QVERIFY(configFile().init(source + "/app"));
+    QSettings shipped(source + "/app/MFPCFG.INI", QSettings::IniFormat);
+    for (CloudHost role : {CloudHost::DropboxWeb, CloudHost::DropboxApi, CloudHost::DropboxContent, CloudHost::GoogleAccounts,
+                           CloudHost::GoogleApi, CloudHost::MicrosoftLogin, CloudHost::MicrosoftGraph, CloudHost::Evernote}) {
+        QVERIFY2(shipped.contains("CLOUD/" + cloudHostKey(role)), qPrintable(cloudHostKey(role)));
+        QCOMPARE(cloudHost(role), cloudHostDefault(role));
+    }
+    for (CloudKey key : {CloudKey::DropboxAppKey, CloudKey::GoogleClientId, CloudKey::GoogleClientSecret,
+                         CloudKey::OneDriveClientId, CloudKey::OneDriveClientSecret, CloudKey::EvernoteConsumerKey,
+                         CloudKey::EvernoteConsumerSecret}) {
+        QVERIFY2(shipped.contains("CLOUD/" + cloudKeyName(key)), qPrintable(cloudKeyName(key)));
+        QCOMPARE(cloudKey(key), cloudKeyDefault(key));
+    }
 }
 
 QTEST_MAIN(TestCloudBasics)

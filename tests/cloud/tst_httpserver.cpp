@@ -136,7 +136,7 @@ void TestHttpServer::indexPageAndFraming()
         QVERIFY2(e.answer.startsWith("HTTP/1.1 200 OK\r\nDate: "), e.answer.constData());
         const QRegularExpression date("^HTTP/1\\.1 200 OK\\r\\nDate: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), \\d\\d "
                                       "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \\d{4} \\d\\d:\\d\\d:\\d\\d GMT\\r\\n"
-                                      "Content-Type: text/html; charset=\"utf-8\"\\r\\nContent-Length: 297\\r\\n$");
+                                      "Content-Type: text/html; charset=\"utf-8\"\\r\\nConnection: close\\r\\nContent-Length: 297\\r\\n$");
         QVERIFY2(date.match(QString::fromLatin1(headOf(e.answer))).hasMatch(), e.answer.constData());
         QCOMPARE(bodyOf(e.answer), index);
     }
@@ -191,7 +191,7 @@ void TestHttpServer::otherPathsGetTheEmptyAnswer()
         const Exchange e = exchange(port, {request});
         QVERIFY(e.closed);
         QVERIFY2(e.answer.startsWith(emptyAnswerPattern()), request.constData());
-        QVERIFY2(e.answer.endsWith("Content-Type: text/html; charset=\"utf-8\"\r\nContent-Length: 0\r\n\r\n"),
+        QVERIFY2(e.answer.endsWith("Content-Type: text/html; charset=\"utf-8\"\r\nConnection: close\r\nContent-Length: 0\r\n\r\n"),
                  e.answer.constData());
     }
     QCOMPARE(token.count(), 0);
