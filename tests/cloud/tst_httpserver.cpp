@@ -160,7 +160,8 @@ void TestHttpServer::tokenRoundTripGivesVerdictPages()
     QByteArray body = bodyOf(e.answer);
     QVERIFY(e.answer.contains("Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
     QVERIFY(body.contains("<title>Lumerith V2</title>"));
-    QVERIFY(body.contains("data:image/png;base64, "));
+    // The application icon, inline: a PNG starts with these Base64 characters.
+    QVERIFY(body.contains("data:image/png;base64, iVBORw0KGgo"));
     QVERIFY(body.contains("successfully obtained an Authorization Token to access your Dropbox account"));
     QVERIFY(!body.contains("%1") && !body.contains("%3"));
 
