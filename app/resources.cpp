@@ -8,6 +8,7 @@ void initModuleResources()
 {
     static const bool registered = [] {
         Q_INIT_RESOURCE(images);
+        Q_INIT_RESOURCE(cloud_pages);
         return true;
     }();
     Q_UNUSED(registered);

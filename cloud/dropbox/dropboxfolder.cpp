@@ -1,0 +1,262 @@
+#include "cloud/dropbox/dropboxfolder.h"
+
+#include "cloud/cloudservice.h"
+#include "cloud/dropbox/dropboxapi.h"
+#include "cloud/dropbox/dropboxauthorization.h"
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMultiHash>
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+
+namespace {
+QString readToken()
+{
+    DropboxAuthorization reader;
+    return reader.accessToken();
+}
+
+DropboxFolderEntry entryFrom(const QJsonObject &object, const QString &tag)
+{
+    DropboxFolderEntry entry;
+    entry.tag = tag;
+    entry.name = object.value(QStringLiteral("name")).toString();
+    entry.pathLower = object.value(QStringLiteral("path_lower")).toString();
+    entry.pathDisplay = object.value(QStringLiteral("path_display")).toString();
+    entry.id = object.value(QStringLiteral("id")).toString();
+    return entry;
+}
+
+// The parent's lower-case path, or a null string for a path without "/".
+QString parentPath(const QString &pathLower)
+{
+    const int slash = pathLower.lastIndexOf('/');
+    return slash < 0 ? QString() : pathLower.left(slash);
+}
+
+// Deeper than any real tree; bounds the recursion on malformed answers.
+constexpr int kMaxDepth = 256;
+} // namespace
+
+DropboxFolder::DropboxFolder(QObject *parent)
+    : DropboxManager(parent)
+{
+}
+
+bool DropboxFolder::listAllFolders()
+{
+    nOperation = RequestListFolders;
+    setErrorCode(0);
+    pendingFolders.clear();
+    return downloadFolder(QString()) != 0;
+}
+
+QString DropboxFolder::rootFolderId() const
+{
+    return QStringLiteral("/");
+}
+
+int DropboxFolder::downloadFolder(const QString &cursor)
+{
+    qDebug() << "DropboxFolder::downloadFolder";
+    const QString token = readToken();
+    if (isBlankToken(token)) {
+        emit finishedDownloadFolder(-200, CloudDropbox);
+        return -200;
+    }
+    QJsonObject body;
+    QString path;
+    if (cursor.isEmpty()) {
+        path = QStringLiteral("/2/files/list_folder");
+        body.insert(QStringLiteral("recursive"), true);
+        body.insert(QStringLiteral("path"), QString(""));
+        body.insert(QStringLiteral("include_media_info"), false);
+        body.insert(QStringLiteral("include_deleted"), false);
+        body.insert(QStringLiteral("include_has_explicit_shared_members"), false);
+    } else {
+        path = QStringLiteral("/2/files/list_folder/continue");
+        body.insert(QStringLiteral("cursor"), cursor);
+    }
+    const QNetworkRequest request = dropboxRequest(CloudHost::DropboxApi, path, token, "application/json");
+    postRequest(request, QJsonDocument(body).toJson(QJsonDocument::Compact), RequestListFolders);
+    return 0;
+}
+
+int DropboxFolder::createFolder(const QString &parentId, const QString &name)
+{
+    nOperation = RequestCreateFolder;
+    setErrorCode(0);
+    const QString token = readToken();
+    if (isBlankToken(token)) {
+        emit finishedDownloadFolder(-200, CloudDropbox);
+        return -200;
+    }
+    QString parentPathDisplay;
+    QString id = parentId;
+    findFolder(QString(), id, parentPathDisplay);
+    if (parentPathDisplay.isEmpty())
+        return -205;
+    const QString path = buildDropboxPath(parentPathDisplay, name);
+    if (path.isEmpty())
+        return -205;
+
+    QJsonObject body;
+    body.insert(QStringLiteral("path"), path);
+    body.insert(QStringLiteral("autorename"), false);
+    const QNetworkRequest request =
+        dropboxRequest(CloudHost::DropboxApi, QStringLiteral("/2/files/create_folder_v2"), token, "application/json");
+    postRequest(request, QJsonDocument(body).toJson(QJsonDocument::Compact), RequestCreateFolder);
+    return 0;
+}
+
+bool DropboxFolder::findFolder(const QString &strName, QString &strId, QString &strPath) const
+{
+    if (!strId.isEmpty()) {
+        if (strId == tr("Dropbox") || strId == QLatin1String("/")) {
+            strPath = QStringLiteral("/");
+            return true;
+        }
+        for (const DropboxFolderEntry &entry : folders) {
+            if (entry.id == strId) {
+                strPath = entry.pathDisplay;
+                return true;
+            }
+        }
+        return false;
+    }
+    QString wanted = strName;
+    if (wanted.isEmpty()) {
+        strPath = QStringLiteral("/");
+        return true;
+    }
+    if (!wanted.startsWith('/'))
+        wanted.prepend('/');
+    for (const DropboxFolderEntry &entry : folders) {
+        if (entry.pathDisplay.compare(wanted, Qt::CaseInsensitive) == 0) {
+            strId = entry.id;
+            strPath = entry.pathDisplay;
+            return true;
+        }
+    }
+    return false;
+}
+
+void DropboxFolder::fillFolderTree(QTreeWidgetItem *root) const
+{
+    if (!root)
+        return;
+    QMultiHash<QString, int> childrenByParent;
+    for (int i = 0; i < folders.size(); ++i) {
+        const QString parent = parentPath(folders.at(i).pathLower);
+        if (!parent.isNull())
+            childrenByParent.insert(parent, i);
+    }
+    for (const DropboxFolderEntry &entry : folders) {
+        // A top-level folder: "/" and its name.
+        if (entry.pathLower.split('/').size() == 2)
+            addSubtree(root, entry, childrenByParent, 0);
+    }
+}
+
+void DropboxFolder::addSubtree(QTreeWidgetItem *parent, const DropboxFolderEntry &entry,
+                               const QMultiHash<QString, int> &childrenByParent, int depth) const
+{
+    QTreeWidgetItem *item = addCloudFolderItem(parent, entry.name, entry.id);
+    if (depth >= kMaxDepth)
+        return;
+    // In listing order (QMultiHash gives the latest insertion first).
+    QList<int> children = childrenByParent.values(entry.pathLower);
+    std::sort(children.begin(), children.end());
+    for (int index : children) {
+        const DropboxFolderEntry &child = folders.at(index);
+        if (child.pathLower != entry.pathLower)
+            addSubtree(item, child, childrenByParent, depth + 1);
+    }
+}
+
+void DropboxFolder::finishedRequest()
+{
+    qDebug() << "DropboxFolder::finishedRequest";
+    stopTimer();
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    const int kind = takeRequestKind(reply);
+    const QNetworkReply::NetworkError error = reply->error();
+    const QByteArray body = reply->readAll();
+
+    if (error != QNetworkReply::NoError) {
+        qDebug() << errorName(error) << reply->errorString();
+        qDebug() << body;
+        if (kind == RequestListFolders) {
+            emit finishedDownloadFolder(dropboxListErrorCode(error, errorCode()), CloudDropbox);
+        } else if (kind == RequestCreateFolder) {
+            emit finishedCreateFolder(dropboxCreateFolderErrorCode(error, errorCode()), CloudDropbox, QString(), QString());
+        }
+    } else if (kind == RequestListFolders) {
+        handleListReply(reply, body);
+    } else if (kind == RequestCreateFolder) {
+        handleCreateReply(body);
+    }
+    reply->close();
+    reply->deleteLater();
+}
+
+void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body)
+{
+    Q_UNUSED(reply)
+    qInfo() << body;
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject()) {
+        // An unreadable page is a failed listing, not an empty one.
+        emit finishedDownloadFolder(-206, CloudDropbox);
+        return;
+    }
+    const QJsonObject page = document.object();
+    const bool hasMore = page.value(QStringLiteral("has_more")).toBool(false);
+    const QString cursor = page.value(QStringLiteral("cursor")).toString();
+    if (hasMore) {
+        // Without a cursor the next request would start over, for ever.
+        if (cursor.isEmpty()) {
+            emit finishedDownloadFolder(-206, CloudDropbox);
+            return;
+        }
+        if (downloadFolder(cursor) != 0)
+            return; // already reported
+    }
+    const QJsonArray entries = page.value(QStringLiteral("entries")).toArray();
+    for (const QJsonValue &value : entries) {
+        const QJsonObject object = value.toObject();
+        const QString tag = object.value(QStringLiteral(".tag")).toString();
+        if (tag.compare(QLatin1String("folder"), Qt::CaseInsensitive) == 0)
+            pendingFolders.append(entryFrom(object, tag));
+    }
+    if (pendingRequestCount() == 0) {
+        folders = pendingFolders;
+        emit finishedDownloadFolder(0, CloudDropbox);
+    }
+}
+
+void DropboxFolder::handleCreateReply(const QByteArray &body)
+{
+    const QJsonObject metadata = QJsonDocument::fromJson(body).object().value(QStringLiteral("metadata")).toObject();
+    const DropboxFolderEntry entry = entryFrom(metadata, QStringLiteral("folder"));
+    if (entry.id.isEmpty() || entry.pathDisplay.isEmpty()) {
+        // Nothing usable came back: the folder cannot be chosen.
+        emit finishedCreateFolder(-205, CloudDropbox, QString(), QString());
+        return;
+    }
+    folders.append(entry);
+    emit finishedCreateFolder(0, CloudDropbox, entry.pathDisplay, entry.id);
+}
+
+void DropboxFolder::errorRequest(QNetworkReply::NetworkError error)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    qDebug() << "DropboxFolder::errorRequest" << "Request error:" << errorName(error)
+             << (reply ? reply->errorString() : QString());
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/configfile.h"
+#include "app/globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QStandardPaths>
+#include <QString>
+#include <QTcpServer>
+
+// A module configuration file in the scratch folder whose "[CLOUD]" section
+// points at fake services, loaded into the process-wide ConfigFile.
+inline bool setUpCloudConfig(const QMap<QString, QString> &cloudValues)
+{
+    // A new folder each time: a rewritten file of the same size within the
+    // same instant could be taken from the settings cache unchanged.
+    static int generation = 0;
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+                        + QStringLiteral("/appdir%1").arg(++generation);
+    QDir().mkpath(dir);
+    QFile ini(dir + "/MFPCFG.INI");
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray text = "[MODULE_CONFIG]\nConfigPath=LumerithTest\n[INIFiles]\nUIConfig=LumerithUI.ini\n[CLOUD]\n";
+    for (auto it = cloudValues.begin(); it != cloudValues.end(); ++it)
+        text += it.key().toUtf8() + "=" + it.value().toUtf8() + "\n";
+    ini.write(text);
+    ini.close();
+    return configFile().init(dir);
+}
+
+inline void storeDropboxToken(const QString &token)
+{
+    writeHexValue(configFile().uiConfigFile(), QStringLiteral("dropbox/AccessToken"), token);
+}
+
+// A file of the given size whose bytes depend on their offset, so that a
+// chunk sent at the wrong place cannot compare equal.
+inline bool writePatternFile(const QString &path, qint64 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    qint64 written = 0;
+    quint32 word = 0x12345u;
+    while (written < size) {
+        for (int i = 0; i + 4 <= block.size(); i += 4) {
+            word = word * 1664525u + 1013904223u;
+            memcpy(block.data() + i, &word, 4);
+        }
+        const qint64 n = qMin<qint64>(block.size(), size - written);
+        if (f.write(block.constData(), n) != n)
+            return false;
+        written += n;
+    }
+    return true;
+}
