@@ -49,6 +49,19 @@ void copyToWideBuffer(const QString &text, void *buffer, int byteSize);
 // Reading a fixed UTF-16 field, bounded by its size.
 QString fromWideBuffer(const void *buffer, int byteSize);
 
+// The same for a fixed array field of a record.
+template <size_t N>
+QString wideText(const char16_t (&field)[N])
+{
+    return fromWideBuffer(field, int(sizeof field));
+}
+
+template <size_t N>
+void setWideText(char16_t (&field)[N], const QString &text)
+{
+    copyToWideBuffer(text, field, int(sizeof field));
+}
+
 // The user settings file holds sign-in tokens: restrict it to its owner.
 void protectSettingsFile(const QString &file);
 

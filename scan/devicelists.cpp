@@ -10,18 +10,6 @@
 #include <cstring>
 
 namespace {
-template <size_t N>
-void setText(char16_t (&field)[N], const QString &text)
-{
-    copyToWideBuffer(text, field, int(sizeof field));
-}
-
-template <size_t N>
-QString text(const char16_t (&field)[N])
-{
-    return fromWideBuffer(field, int(sizeof field));
-}
-
 DeviceRecord zeroRecord()
 {
     DeviceRecord r;
@@ -30,9 +18,9 @@ DeviceRecord zeroRecord()
 }
 } // namespace
 
-QString DeviceRecord::portNameText() const { return text(portName); }
-QString DeviceRecord::aliasText() const { return text(alias); }
-QString DeviceRecord::modelText() const { return text(model); }
+QString DeviceRecord::portNameText() const { return wideText(portName); }
+QString DeviceRecord::aliasText() const { return wideText(alias); }
+QString DeviceRecord::modelText() const { return wideText(model); }
 
 DeviceLists::DeviceLists()
     : current(zeroRecord())
@@ -68,9 +56,9 @@ void DeviceLists::parseDeviceList(int kind, const QString &listText)
         r.deviceType = quint8(fields[0].trimmed().toInt());
         r.paperSourceBits = quint8(fields[1].trimmed().toInt());
         r.projectId = fields[2].trimmed().toInt();
-        setText(r.portName, fields[3]);
-        setText(r.model, fields[4]);
-        setText(r.alias, kind == UsbDevices ? QString("USB, %1").arg(fields[4]) : fields[3]);
+        setWideText(r.portName, fields[3]);
+        setWideText(r.model, fields[4]);
+        setWideText(r.alias, kind == UsbDevices ? QString("USB, %1").arg(fields[4]) : fields[3]);
         (kind == UsbDevices ? usb : network).append(r);
     }
 }
@@ -103,9 +91,9 @@ void DeviceLists::setDevice(quint8 deviceType, quint8 paperSourceBits, qint32 pr
     current.deviceType = deviceType;
     current.paperSourceBits = paperSourceBits;
     current.projectId = projectId;
-    setText(current.portName, portName);
-    setText(current.model, model);
-    setText(current.alias, deviceType != 0 ? portName : QStringLiteral("USB"));
+    setWideText(current.portName, portName);
+    setWideText(current.model, model);
+    setWideText(current.alias, deviceType != 0 ? portName : QStringLiteral("USB"));
 }
 
 DeviceRecord DeviceLists::currentDevice() const
@@ -123,9 +111,9 @@ void DeviceLists::loadPortSettings()
     current.deviceType = quint8(type);
     current.paperSourceBits = quint8(settings.value("Port/PaperSource", 0).toInt());
     current.projectId = settings.value("Port/ProjectID", 0).toInt();
-    setText(current.portName, settings.value("Port/Default", QString()).toString());
-    setText(current.alias, settings.value("Port/Alias", QString()).toString());
-    setText(current.model, settings.value("Port/Model", QString()).toString());
+    setWideText(current.portName, settings.value("Port/Default", QString()).toString());
+    setWideText(current.alias, settings.value("Port/Alias", QString()).toString());
+    setWideText(current.model, settings.value("Port/Model", QString()).toString());
 }
 
 void DeviceLists::savePortSettings() const

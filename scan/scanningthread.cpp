@@ -17,11 +17,6 @@ constexpr int kStatusTries = 10;
 constexpr qint64 kWakeUpLimitMs = 60000;
 constexpr int kWakeUpPollMs = 500;
 
-template <size_t N>
-QString text(const char16_t (&field)[N])
-{
-    return fromWideBuffer(field, int(sizeof field));
-}
 } // namespace
 
 ScanningThread::ScanningThread(PMessage *hub, QObject *parent)
@@ -74,18 +69,18 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
         imageType = job.localImageType;
         break;
     case TargetLocal:
-        folder = text(job.localFolder);
-        prefix = text(job.localFilePrefix);
+        folder = wideText(job.localFolder);
+        prefix = wideText(job.localFilePrefix);
         imageType = job.localImageType;
         break;
     case TargetCloud:
         folder = configFile().configPath();
-        prefix = text(job.cloudFilePrefix);
+        prefix = wideText(job.cloudFilePrefix);
         imageType = job.cloudImageType;
         break;
     case TargetCloudAndLocal:
-        folder = text(job.cloudLocalFolder);
-        prefix = text(job.cloudFilePrefix);
+        folder = wideText(job.cloudLocalFolder);
+        prefix = wideText(job.cloudFilePrefix);
         imageType = job.cloudImageType;
         break;
     default:
@@ -93,7 +88,7 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
     }
     const bool cloudTarget = scanTarget == TargetCloud || scanTarget == TargetCloudAndLocal;
     const bool deleteAfterUpload = scanTarget == TargetCloud;
-    const QString folderId = text(job.cloudFolderId);
+    const QString folderId = wideText(job.cloudFolderId);
     const bool feederJob = job.paperSource == 2;
 
     const DeviceRecord device = deviceLists().currentDevice();
@@ -175,7 +170,7 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
 
             firstPage = false;
             if (scanTarget == TargetPreview) {
-                path = text(job.localFilePrefix);
+                path = wideText(job.localFilePrefix);
             } else {
                 rc = makePageFileName(imageType, folder, prefix, path);
                 if (rc != 0) {
@@ -329,5 +324,5 @@ void ScanningThread::logRequest(const ScanRequest &job) const
     qDebug() << "Image y offset:" << job.areaPixels[AreaTop];
     qDebug() << "Image width:" << job.areaPixels[AreaWidth];
     qDebug() << "Image height:" << job.areaPixels[AreaHeight];
-    qDebug() << "Image file name:" << text(job.localFolder) << text(job.localFilePrefix);
+    qDebug() << "Image file name:" << wideText(job.localFolder) << wideText(job.localFilePrefix);
 }
