@@ -46,7 +46,8 @@ void MainWindow::fillCloudTab()
     ui->lineEditCloudFileName->setMaxLength(50);
     ui->lineEditCloudFileName->setText(text(r.cloudFilePrefix));
     ui->lineEditCloudFolder->setReadOnly(true);
-    ui->lineEditCloudFolder->setText(tr("Scan"));
+    // The name of the folder on the service, not a label: never translated.
+    ui->lineEditCloudFolder->setText(QStringLiteral("Scan"));
 }
 
 void MainWindow::currentItemChangedCloudService(int nIndex)
@@ -71,7 +72,7 @@ void MainWindow::clickedBtnCloudLogout()
 {
     qDebug() << "MainWindow::clickedBtnCloudLogout";
     scanRequest().cloudSignedIn = false;
-    ui->lineEditCloudFolder->setText(tr("Scan"));
+    ui->lineEditCloudFolder->setText(QStringLiteral("Scan"));
     ui->comboBoxCloudService->setEnabled(true);
     ui->pushButtonCloudLogin->setEnabled(true);
     ui->pushButtonCloudLogout->setEnabled(false);

@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 
 namespace {
-QString tr(const char *text)
+QString flowText(const char *text)
 {
     return QCoreApplication::translate("ScanConfigurationFlows", text);
 }
@@ -32,7 +32,7 @@ bool saveConfigurationAs(QWidget *parent, ScanConfigurationStore &store, int sou
     qDebug() << "saveConfigurationAs";
     if (!store.canAdd(source)) {
         showWarning(parent, title,
-                    tr(QT_TRANSLATE_NOOP("ScanConfigurationFlows",
+                    flowText(QT_TRANSLATE_NOOP("ScanConfigurationFlows",
                                          "Cannot save over 32 scan configurations.\n"
                                          "To save a new configuration please delete an existing one.")));
         return false;
@@ -70,7 +70,7 @@ bool deleteConfiguration(QWidget *parent, ScanConfigurationStore &store, int sou
     if (!store.flagsAt(source, row).userMade || !list->item(row))
         return false;
 
-    const QString text = tr(QT_TRANSLATE_NOOP("ScanConfigurationFlows",
+    const QString text = flowText(QT_TRANSLATE_NOOP("ScanConfigurationFlows",
                                               "Are you sure you want to delete the scan configuration named \"%1\" ?"))
                              .arg(list->item(row)->text());
     if (askQuestion(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
