@@ -2,6 +2,9 @@
 
 #include "app/configfile.h"
 #include "simulatorbackend.h"
+#if defined(TESSARK_HAVE_SANE)
+#include "sanebackend.h"
+#endif
 
 #include <QDebug>
 #include <QFileInfo>
@@ -18,6 +21,10 @@ std::unique_ptr<ScannerBackend> createScannerBackend(const ConfigFile &config)
     }
     if (name == QLatin1String("simulator"))
         return std::make_unique<SimulatorBackend>(config);
+#if defined(TESSARK_HAVE_SANE)
+    if (name == QLatin1String("sane"))
+        return std::make_unique<SaneBackend>(config);
+#endif
     // A misspelt backend must not quietly scan from the simulator.
     qWarning() << "createScannerBackend" << "Unknown backend:" << name;
     return nullptr;
