@@ -441,14 +441,16 @@ int SaneBackend::applySetup(const Parameters &p)
             return fail(s, "depth");
     }
 
+    // A resolution the device lacks is scanned at the next one up and
+    // scaled down, which loses no detail.
     double deviceDpi = p.resolution;
     if (options.usable(SANE_NAME_SCAN_RESOLUTION)) {
-        if ((s = options.setNumber(SANE_NAME_SCAN_RESOLUTION, p.resolution, SaneOptions::Round::Nearest, &deviceDpi))
+        if ((s = options.setNumber(SANE_NAME_SCAN_RESOLUTION, p.resolution, SaneOptions::Round::Up, &deviceDpi))
             != SANE_STATUS_GOOD)
             return fail(s, "resolution");
     } else if (options.usable(SANE_NAME_SCAN_X_RESOLUTION) && options.usable(SANE_NAME_SCAN_Y_RESOLUTION)) {
         double ignored = 0;
-        if ((s = options.setNumber(SANE_NAME_SCAN_X_RESOLUTION, p.resolution, SaneOptions::Round::Nearest,
+        if ((s = options.setNumber(SANE_NAME_SCAN_X_RESOLUTION, p.resolution, SaneOptions::Round::Up,
                                    &deviceDpi))
                 != SANE_STATUS_GOOD
             || (s = options.setNumber(SANE_NAME_SCAN_Y_RESOLUTION, deviceDpi, SaneOptions::Round::Nearest, &ignored))

@@ -400,7 +400,7 @@ private slots:
             if (dpi == 300) {
                 QVERIFY(part.samePixels(page.region(crop.x, crop.y, crop.width, crop.height)));
             } else {
-                // Taken from 150-dpi lines: the black corner ends near 20 mm
+                // Taken from 300-dpi lines: the black corner ends near 20 mm
                 // (157 px), the gray level is the millimetres from the top.
                 QCOMPARE(page.gray(150, 150), 0);
                 QVERIFY(page.gray(170, 30) > 0);
