@@ -30,6 +30,8 @@ public:
 
     // The job running now, for those that watch it (null when none).
     ScanningThread *runningJob() const { return scanningThread; }
+    // The scan event hub that jobs and dialogs of this window report through.
+    PMessage *messageHub() { return &hub; }
 
 protected slots:
     void clickedBtnExit();
