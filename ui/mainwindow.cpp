@@ -905,11 +905,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
                                        tr("The current operation is not completed. Are you sure you want to cancel "
                                           "the current task?"),
                                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer == QMessageBox::Yes) {
-            closeRequested = true;
+        if (answer != QMessageBox::Yes)
+            return;
+        closeRequested = true;
+        // The work may have ended while the question was open; then nothing
+        // is left to close the window later.
+        if (scanningThread || uploadDialog) {
             emit hub.cancelScanningJob();
+            return;
         }
-        return;
     }
     commitTextFields();
     saveSettings();
