@@ -1,0 +1,196 @@
+// Not a test: shows the main window on a real display in the states a user
+// meets (a preview with a crop, a page in progress, a wake-up, an error box,
+// the feeder) and saves a screenshot of the screen for each, for a person to
+// look at. Run under a display or xvfb-run:
+//   xvfb-run -a -s "-screen 0 1024x768x24" build/bin/ui_screenshots <folder>
+// Needs "import" from imagemagick.
+#include "scan/simdevice.h"
+
+#include "app/configfile.h"
+#include "app/globals.h"
+#include "scan/progressdialog.h"
+#include "scan/wakeupdialog.h"
+#include "ui/mainwindow.h"
+#include "ui/preview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+QString g_folder;
+
+template <class T>
+T *child(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool waitUntil(const std::function<bool()> &done, int ms = 60000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void shot(const QString &name)
+{
+    const QString path = QDir(g_folder).filePath(name + ".png");
+    const int rc = QProcess::execute("import", {"-window", "root", path});
+    std::printf("%s: %s\n", qPrintable(path), rc == 0 ? "saved" : "FAILED");
+}
+
+void mouse(QWidget *w, QEvent::Type type, QPoint pos)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Runs check every 50 ms inside whatever event loop is running (modal ones too).
+void whenever(QObject *context, const std::function<bool()> &check)
+{
+    auto *timer = new QTimer(context);
+    timer->setInterval(50);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, check] {
+        if (check()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    qputenv("LC_ALL", "en_US.UTF-8");
+    QApplication app(argc, argv);
+    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(g_folder);
+
+    SimDevice sim;
+    {
+        QSettings s(configFile().uiConfigFile(), QSettings::IniFormat);
+        s.setValue("Port/DeviceType", 0);
+        s.setValue("Port/PaperSource", 134);
+        s.setValue("Port/ProjectID", 3000);
+        s.setValue("Port/Default", "simusb-0001");
+        s.setValue("Port/Alias", "USB");
+        s.setValue("Port/Model", "SimScan 3000");
+        s.setValue("CommonConfig/ScanTo", home.filePath("scans"));
+    }
+    QDir().mkpath(home.filePath("scans"));
+
+    MainWindow w;
+    w.move(0, 0);
+    w.show();
+    settle(500);
+    auto idle = [&w] { return !w.runningJob() && child<QWidget>(&w, "centralWidget")->isEnabled(); };
+
+    // 1. A preview of the glass, then a crop dragged over the text.
+    sim.configure({{"PageTime", "400"}});
+    child<QPushButton>(&w, "pushButtonPreview")->click();
+    waitUntil(idle);
+    Preview *preview = child<Preview>(&w, "widgetPreview");
+    mouse(preview, QEvent::MouseButtonPress, QPoint(300, 470));
+    mouse(preview, QEvent::MouseButtonRelease, QPoint(300, 470)); // a click resets to the whole glass
+    const QRect whole = preview->cropRects().value(0);
+    mouse(preview, QEvent::MouseButtonPress, whole.bottomRight());
+    for (int i = 1; i <= 8; ++i)
+        mouse(preview, QEvent::MouseMove, whole.bottomRight() + (QPoint(250, 300) - whole.bottomRight()) * i / 8);
+    mouse(preview, QEvent::MouseButtonRelease, QPoint(250, 300));
+    mouse(preview, QEvent::MouseButtonPress, QPoint(150, 150));
+    for (int i = 1; i <= 8; ++i)
+        mouse(preview, QEvent::MouseMove, QPoint(150, 150) + QPoint(30, 70) * i / 8);
+    mouse(preview, QEvent::MouseButtonRelease, QPoint(180, 220));
+    settle(700);
+    shot("mainwindow");
+
+    // 2. A page in progress.
+    sim.configure({{"PageTime", "6000"}});
+    child<QTabWidget>(&w, "tabWidgetSetting")->setCurrentIndex(1);
+    settle(200);
+    child<QPushButton>(&w, "pushButtonScan")->click();
+    waitUntil([&w] {
+        ProgressDialog *d = w.findChild<ProgressDialog *>();
+        return d && d->isVisible() && child<QProgressBar>(d, "progressBarScanning")->value() >= 40;
+    });
+    settle(200);
+    shot("progress");
+    if (ProgressDialog *d = w.findChild<ProgressDialog *>())
+        child<QPushButton>(d, "pushButtonCancel")->click();
+    settle(100);
+    shot("progress_cancelled");
+    waitUntil(idle);
+
+    // 3. A sleeping machine.
+    sim.configure({{"PageTime", "5"}, {"WakeUpTime", "5000"}});
+    whenever(&w, [] {
+        auto *d = qobject_cast<WakeUpDialog *>(QApplication::activeModalWidget());
+        if (!d || child<QProgressBar>(d, "progressBarWakeUp")->value() < 3)
+            return false;
+        settle(200);
+        shot("wakeup");
+        return true;
+    });
+    child<QPushButton>(&w, "pushButtonScan")->click();
+    waitUntil(idle);
+
+    // 4. An error box.
+    sim.configure({{"PageTime", "5"}, {"JamAtOpen", "1"}});
+    whenever(&w, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return false;
+        settle(300);
+        shot("error");
+        box->buttons().value(0)->click();
+        return true;
+    });
+    child<QPushButton>(&w, "pushButtonScan")->click();
+    waitUntil(idle);
+    settle(300);
+
+    // 5. The feeder.
+    sim.configure({{"PageTime", "5"}});
+    child<QTabWidget>(&w, "tabWidgetSetting")->setCurrentIndex(0);
+    child<QComboBox>(&w, "comboBoxGeneralPaperSource")->setCurrentIndex(1);
+    settle(500);
+    shot("feeder");
+    child<QPushButton>(&w, "pushButtonGeneralDevices")->setFocus();
+    return 0;
+}
