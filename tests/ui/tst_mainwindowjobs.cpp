@@ -426,17 +426,18 @@ private slots:
         useFeeder(w.get(), duplex);
         QCOMPARE(scanRequest().duplex, duplex);
 
-        QSignalSpy dialogs(w->messageHub(), &PMessage::scanningDialog);
+        // One progress dialog after another, each with its page number.
+        QStringList texts;
+        connect(w->messageHub(), &PMessage::scanningDialog, this, [&](int status, int) {
+            if (ProgressDialog *d = status == 0 ? w->findChild<ProgressDialog *>() : nullptr)
+                texts << child<QLabel>(d, "label")->text();
+        });
         scanTo(w.get(), format);
         QTRY_VERIFY_WITH_TIMEOUT(idle(w.get()), 60000);
-        QList<int> pages;
-        for (const QVariantList &a : dialogs)
-            if (a.at(0).toInt() == 0)
-                pages << a.at(1).toInt();
         const int pageCount = duplex ? 6 : 3;
-        QCOMPARE(pages.size(), pageCount);
+        QCOMPARE(texts.size(), pageCount);
         for (int i = 0; i < pageCount; ++i)
-            QCOMPARE(pages.at(i), i + 1);
+            QCOMPARE(texts.at(i), QString("Transferring page %1, press \"Cancel\" to abort scan.").arg(i + 1));
         QVERIFY(!progress(w.get()));
 
         const QStringList written = files();
@@ -615,19 +616,22 @@ private slots:
         QTest::addColumn<bool>("feeder");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("filesLeft");
+        QTest::addColumn<bool>("missingFolder");
 
         const QString jam = "An original(s) has become jammed. Please open the ADF cover and remove it.";
         const QString busy = "The machine is busy. Please try again later.";
-        QTest::newRow("jam at open") << "JamAtOpen" << "1" << false << jam << 0;
-        QTest::newRow("jam on the second sheet") << "JamAtPage" << "2" << true << jam << 1;
-        QTest::newRow("busy machine") << "BusyAnswers" << "10" << false << busy << 0;
-        QTest::newRow("busy before page 2") << "BusyAtPage" << "2" << true << busy << 1;
+        QTest::newRow("jam at open") << "JamAtOpen" << "1" << false << jam << 0 << false;
+        QTest::newRow("jam on the second sheet") << "JamAtPage" << "2" << true << jam << 1 << false;
+        QTest::newRow("busy machine") << "BusyAnswers" << "10" << false << busy << 0 << false;
+        QTest::newRow("busy before page 2") << "BusyAtPage" << "2" << true << busy << 1 << false;
         QTest::newRow("full disk") << "" << "" << false
                                    << "There is not enough space available on the disk(s) to complete this operation."
-                                   << 0;
+                                   << 0 << false;
         QTest::newRow("timeout mid-page") << "ErrorAtPage" << "1" << false
                                           << "Failed to get image data from the device because of a timeout error."
-                                          << 0;
+                                          << 0 << false;
+        QTest::newRow("missing folder") << "" << "" << false << "The file path name of the image file is invalid." << 0
+                                        << true;
     }
 
     void errorMessages()
@@ -637,8 +641,11 @@ private slots:
         QFETCH(bool, feeder);
         QFETCH(QString, message);
         QFETCH(int, filesLeft);
+        QFETCH(bool, missingFolder);
         storeSimulatedScanner();
-        if (key.isEmpty())
+        if (missingFolder)
+            out->remove();
+        else if (key.isEmpty())
             setFreeSpaceQuery([](const QString &) { return qint64(1) << 20; });
         else
             sim.configure({{"PageTime", "5"}, {key, value}});
