@@ -468,6 +468,9 @@ private slots:
         QCOMPARE(child<QLabel>(dialog, "label")->text(),
                  QString("Transferring page 1, press \"Cancel\" to abort scan."));
         QCOMPARE(dialog->size(), QSize(350, 140));
+        QVERIFY(!(dialog->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(dialog->windowFlags() & Qt::CustomizeWindowHint);
+        QVERIFY(!dialog->isModal()); // shown without blocking
         QPushButton *cancel = child<QPushButton>(dialog, "pushButtonCancel");
         QTRY_VERIFY(child<QProgressBar>(dialog, "progressBarScanning")->value() > 0);
 
