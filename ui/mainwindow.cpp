@@ -7,41 +7,24 @@
 #include "ptessark.h"
 #include "scan/devicelists.h"
 #include "scan/scanningthread.h"
-#include "scan/selectdevicedialog.h"
 #include "ui/aboutdialog.h"
 #include "ui/hruler.h"
 #include "ui/preview.h"
 #include "ui/previewlayout.h"
-#include "ui/scanarea.h"
-#include "ui/scanconfigflows.h"
 #include "ui/scansettings.h"
 #include "ui/sizefields.h"
 #include "ui/vruler.h"
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpressionValidator>
 #include <QStandardPaths>
 
-#include <cmath>
 
 namespace {
-template <size_t N>
-QString text(const char16_t (&field)[N])
-{
-    return fromWideBuffer(field, int(sizeof field));
-}
-
-template <size_t N>
-void setText(char16_t (&field)[N], const QString &value)
-{
-    copyToWideBuffer(value, field, int(sizeof field));
-}
-
 QString documentsFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -62,12 +45,6 @@ void fillFormatList(QComboBox *combo, int current)
     const int row = combo->findData(current);
     combo->setCurrentIndex(row >= 0 ? row : 0);
 }
-
-const char *const kUnitStyles[] = {
-    "QPushButton#pushButtonUnit{border-image:url(:/ui/images/INCHU.BMP)}",
-    "QPushButton#pushButtonUnit{border-image:url(:/ui/images/CMU.BMP)}",
-    "QPushButton#pushButtonUnit{border-image:url(:/ui/images/PIXELU.BMP)}",
-};
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -171,20 +148,20 @@ void MainWindow::loadSettings()
     const int duplexItem = s.value("CommonConfig/DuplexItem", 0).toInt();
     r.duplexOrder = duplexItem > 3 || duplexItem < 0 ? 0 : duplexItem;
     QString folder = s.value("CommonConfig/ScanTo", QString()).toString();
-    setText(r.localFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
+    setWideText(r.localFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
     QString prefix = s.value("CommonConfig/FilePrefix", QString()).toString();
-    setText(r.localFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
+    setWideText(r.localFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
     r.localImageType = correctedImageType(s.value("CommonConfig/ImageType", 1).toInt());
 
     const int service = s.value("Cloud/CloudService", 1).toInt();
     r.cloudService = service <= 0 || service > 5 ? 1 : service;
     const QString host = s.value("Cloud/HostURL", QString()).toString();
     if (!host.trimmed().isEmpty())
-        setText(r.hostUrl, host);
+        setWideText(r.hostUrl, host);
     folder = s.value("Cloud/ScanTo", QString()).toString();
-    setText(r.cloudLocalFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
+    setWideText(r.cloudLocalFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
     prefix = s.value("Cloud/FilePrefix", QString()).toString();
-    setText(r.cloudFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
+    setWideText(r.cloudFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
     r.cloudImageType = correctedImageType(s.value("Cloud/ImageType", 1).toInt());
     r.storeToLocal = s.value("Cloud/StoredToLocal", true).toBool();
     r.cloudSignedIn = false;
@@ -198,12 +175,12 @@ void MainWindow::saveSettings() const
     s.setValue("CommonConfig/PaperSource", 1);
     s.setValue("CommonConfig/Duplex", r.duplex);
     s.setValue("CommonConfig/DuplexItem", r.duplexOrder);
-    s.setValue("CommonConfig/ScanTo", text(r.localFolder));
-    s.setValue("CommonConfig/FilePrefix", text(r.localFilePrefix));
+    s.setValue("CommonConfig/ScanTo", wideText(r.localFolder));
+    s.setValue("CommonConfig/FilePrefix", wideText(r.localFilePrefix));
     s.setValue("CommonConfig/ImageType", r.localImageType);
     s.setValue("Cloud/CloudService", r.cloudService);
-    s.setValue("Cloud/ScanTo", text(r.cloudLocalFolder));
-    s.setValue("Cloud/FilePrefix", text(r.cloudFilePrefix));
+    s.setValue("Cloud/ScanTo", wideText(r.cloudLocalFolder));
+    s.setValue("Cloud/FilePrefix", wideText(r.cloudFilePrefix));
     s.setValue("Cloud/ImageType", r.cloudImageType);
     s.setValue("Cloud/StoredToLocal", r.storeToLocal);
 }
@@ -272,9 +249,9 @@ void MainWindow::fillLocalTab()
     const ScanRequest &r = scanRequest();
     fillFormatList(ui->comboBoxManagerImageFormat, r.localImageType);
     ui->lineEditManagerFolder->setMaxLength(256);
-    ui->lineEditManagerFolder->setText(text(r.localFolder));
+    ui->lineEditManagerFolder->setText(wideText(r.localFolder));
     ui->lineEditManagerFileName->setMaxLength(50);
-    ui->lineEditManagerFileName->setText(text(r.localFilePrefix));
+    ui->lineEditManagerFileName->setText(wideText(r.localFilePrefix));
     const QRegularExpression prefixRule(QStringLiteral("[^\\\\/:*?\"<>|]+"));
     ui->lineEditManagerFileName->setValidator(new QRegularExpressionValidator(prefixRule, ui->lineEditManagerFileName));
     ui->lineEditCloudFileName->setValidator(new QRegularExpressionValidator(prefixRule, ui->lineEditCloudFileName));
@@ -379,196 +356,6 @@ void MainWindow::layoutPreview()
     }
 }
 
-// Setting changes ---------------------------------------------------------
-
-void MainWindow::moveToCustom()
-{
-    const int custom = configurations.customIndex(source());
-    configurations.setActive(source(), custom);
-    scanRequest().configIndex = custom;
-}
-
-void MainWindow::selectActiveRow()
-{
-    const int active = configurations.activeIndex(source());
-    QListWidget *list = ui->listWidgetUserConfig;
-    if (list->currentRow() != active && active >= 0 && active < list->count()) {
-        const QSignalBlocker block(list);
-        list->setCurrentRow(active);
-    }
-}
-
-void MainWindow::updateConfigButtonState()
-{
-    updateConfigButtons(configurations, source(), ui->pushButtonGeneralSaveAs, ui->pushButtonGeneralDelete);
-}
-
-void MainWindow::applySettingChange(Change change)
-{
-    moveToCustom();
-    ScanRequest &r = scanRequest();
-    configurations.storeRecordInActive(source(), r);
-    selectActiveRow();
-    updateConfigButtonState();
-
-    switch (change) {
-    case Change::ScanMode:
-        ui->widgetPreview->setScanMode(r.scanMode);
-        break;
-    case Change::Resolution: {
-        renewValidators();
-        const QSignalBlocker block(ui->comboBoxGeneralResolution);
-        ui->comboBoxGeneralResolution->setCurrentIndex(resolutions.indexOf(source(), r.resolution));
-        if (r.unit == Pixel)
-            showUnit();
-        showPaperSizeAndFields();
-        break;
-    }
-    case Change::Unit:
-        renewValidators();
-        showUnit();
-        showPaperSizeAndFields();
-        break;
-    case Change::PaperSize:
-        showPaperSizeAndFields();
-        showCropRect();
-        break;
-    case Change::TypedSize: {
-        const QSignalBlocker block(ui->comboBoxGeneralPaperSize);
-        const int row = ui->comboBoxGeneralPaperSize->findData(r.paperSizeId);
-        if (row >= 0)
-            ui->comboBoxGeneralPaperSize->setCurrentIndex(row);
-        showCropRect();
-        break;
-    }
-    }
-}
-
-void MainWindow::showUnit()
-{
-    const ScanRequest &r = scanRequest();
-    {
-        const QSignalBlocker block(ui->comboBoxGeneralUnit);
-        ui->comboBoxGeneralUnit->setCurrentIndex(r.unit);
-    }
-    if (r.unit >= 0 && r.unit < 3)
-        ui->pushButtonUnit->setStyleSheet(QString::fromLatin1(kUnitStyles[r.unit]));
-    ui->widgetHRuler->setScale(r.unit, r.resolution, previewPixelsPerInch);
-    ui->widgetHRuler->computePixelSteps(ui->widgetHRuler->rect());
-    ui->widgetVRuler->setScale(r.unit, r.resolution, previewPixelsPerInch);
-    ui->widgetVRuler->setPixelSteps(ui->widgetHRuler->tickStep(), ui->widgetHRuler->labelStep());
-    ui->widgetHRuler->update();
-    ui->widgetVRuler->update();
-}
-
-void MainWindow::showPaperSizeAndFields()
-{
-    const ScanRequest &r = scanRequest();
-    QComboBox *sizes = ui->comboBoxGeneralPaperSize;
-    if (sizes->currentData().toInt() != r.paperSizeId) {
-        const QSignalBlocker block(sizes);
-        const int row = sizes->findData(r.paperSizeId);
-        if (row >= 0)
-            sizes->setCurrentIndex(row);
-    }
-    const bool glass = source() == ExposureGlass;
-    ui->lineEditGeneralWidth->setEnabled(glass);
-    ui->lineEditGeneralHeight->setEnabled(glass);
-    const ScanArea area = ScanArea::fromRequest(r);
-    ui->lineEditGeneralWidth->setText(displayValue(area.value(r.unit, AreaWidth), r.unit));
-    ui->lineEditGeneralHeight->setText(displayValue(area.value(r.unit, AreaHeight), r.unit));
-}
-
-void MainWindow::showCropRect()
-{
-    const ScanRequest &r = scanRequest();
-    ui->widgetPreview->setCropInches(0, r.areaInches[AreaLeft], r.areaInches[AreaTop], r.areaInches[AreaWidth],
-                                     r.areaInches[AreaHeight]);
-    ui->widgetPreview->update();
-}
-
-void MainWindow::renewValidators()
-{
-    const ScanRequest &r = scanRequest();
-    renewSizeValidators(ui->lineEditGeneralWidth, ui->lineEditGeneralHeight, r.unit, source(), r.resolution);
-}
-
-void MainWindow::synchroniseSource()
-{
-    const ScanRequest &r = scanRequest();
-    QComboBox *sources = ui->comboBoxGeneralPaperSource;
-    const QSignalBlocker block(sources);
-    if (source() == ExposureGlass) {
-        sources->setCurrentIndex(0);
-        sources->setEnabled(r.feederAvailable);
-        ui->widgetPreview->setInteractive(true);
-        ui->pushButtonClearPreview->setVisible(true);
-        ui->pushButtonPreview->setEnabled(true);
-    } else {
-        sources->setCurrentIndex(r.feederAvailable ? 1 : 0);
-        sources->setEnabled(r.feederAvailable);
-        ui->widgetPreview->setInteractive(false);
-        ui->pushButtonClearPreview->setVisible(false);
-        ui->pushButtonPreview->setEnabled(false);
-    }
-    layoutPreview();
-    if (source() == DocumentFeeder)
-        ui->widgetPreview->clearImage();
-    else
-        ui->widgetPreview->loadImage(configFile().previewBitmap(), r.scanMode);
-}
-
-void MainWindow::fullRefresh()
-{
-    const ScanRequest &r = scanRequest();
-    synchroniseSource();
-    {
-        const QSignalBlocker block(ui->listWidgetUserConfig);
-        configurations.fillList(ui->listWidgetUserConfig, source());
-        ui->listWidgetUserConfig->setCurrentRow(configurations.activeIndex(source()));
-    }
-    updateConfigButtonState();
-    {
-        const QSignalBlocker block(ui->comboBoxGeneralScanMode);
-        ui->comboBoxGeneralScanMode->setCurrentIndex(ui->comboBoxGeneralScanMode->findData(r.scanMode));
-    }
-    {
-        const QSignalBlocker block(ui->comboBoxGeneralResolution);
-        ui->comboBoxGeneralResolution->setCurrentIndex(resolutions.indexOf(source(), r.resolution));
-    }
-    showPaperSizeAndFields();
-    showCropRect();
-    showUnit();
-    renewValidators();
-    updateDuplexControls();
-}
-
-void MainWindow::updateDuplexControls()
-{
-    ScanRequest &r = scanRequest();
-    QCheckBox *check = ui->checkBoxGeneralDuplex;
-    QComboBox *order = ui->comboBoxGeneralDuplex;
-    const QSignalBlocker blockCheck(check);
-    const QSignalBlocker blockOrder(order);
-    if (source() == ExposureGlass) {
-        check->setVisible(false);
-        order->setVisible(false);
-        return;
-    }
-    if (r.duplexAvailable) {
-        check->setVisible(true);
-        order->setVisible(true);
-        check->setChecked(r.duplex);
-        order->setEnabled(r.duplex);
-        order->setCurrentIndex(r.duplexOrder);
-    } else {
-        check->setChecked(false);
-        check->setVisible(false);
-        order->setEnabled(false);
-        r.duplex = false;
-    }
-}
-
 // Slots --------------------------------------------------------------------
 
 void MainWindow::clickedBtnExit()
@@ -598,48 +385,6 @@ void MainWindow::clickedBtnUnit()
     ui->comboBoxGeneralUnit->setCurrentIndex((scanRequest().unit + 1) % 3);
 }
 
-void MainWindow::previewUpdate(QRect rectCrop, int nCropState)
-{
-    qDebug() << "MainWindow::previewUpdate";
-    ScanRequest &r = scanRequest();
-    const QRect rect = rectCrop.normalized();
-    const double s = previewPixelsPerInch;
-    if (s <= 0)
-        return;
-    auto setSpan = [&](int offsetIndex, int lengthIndex, int offsetPx, int lengthPx, int widgetLength, double full) {
-        const double length = lengthPx == widgetLength - 1 ? full : lengthPx / s;
-        const double offset = offsetPx / s;
-        r.areaInches[offsetIndex] = offset;
-        r.areaInches[lengthIndex] = length;
-        r.areaCentimetres[offsetIndex] = offset * 2.54;
-        r.areaCentimetres[lengthIndex] = length * 2.54;
-        r.areaPixels[offsetIndex] = inchesToPixels(offset, r.resolution);
-        r.areaPixels[lengthIndex] = inchesToPixels(length, r.resolution);
-    };
-    auto setOffset = [&](int index, int px) {
-        const double offset = px / s;
-        r.areaInches[index] = offset;
-        r.areaCentimetres[index] = offset * 2.54;
-        r.areaPixels[index] = inchesToPixels(offset, r.resolution);
-    };
-
-    moveToCustom();
-    if (nCropState == 0 || nCropState == 2)
-        setSpan(AreaLeft, AreaWidth, rect.left(), rect.width(), ui->widgetPreview->width(), FullScanWidth);
-    if (nCropState == 1 || nCropState == 2)
-        setSpan(AreaTop, AreaHeight, rect.top(), rect.height(), ui->widgetPreview->height(), fullScanHeight(source()));
-    if (nCropState == 3) {
-        setOffset(AreaLeft, rect.left());
-        setOffset(AreaTop, rect.top());
-    } else {
-        r.paperSizeId = UserDefinedPaperSize;
-    }
-    configurations.storeRecordInActive(source(), r);
-    selectActiveRow();
-    updateConfigButtonState();
-    showPaperSizeAndFields();
-}
-
 void MainWindow::currentChangedTabWidgetSetting(int nIndex)
 {
     qDebug() << "MainWindow::currentChangedTabWidgetSetting" << nIndex;
@@ -659,164 +404,6 @@ void MainWindow::applyScanButtonRule()
         ui->pushButtonScan->setEnabled(false);
         break;
     }
-}
-
-void MainWindow::clickedBtnGeneralDevices()
-{
-    qDebug() << "MainWindow::clickedBtnGeneralDevices";
-    SelectDeviceDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    ScanRequest &r = scanRequest();
-    queryMachine(r);
-    updateWindowTitle();
-    if (!r.feederAvailable && !r.duplexAvailable && r.paperSource != ExposureGlass) {
-        // The new machine has no feeder: back to the glass with its configuration.
-        configurations.applyActiveTo(ExposureGlass, r);
-        r.paperSource = ExposureGlass;
-        disconnectSignals();
-        paperSizes.fillComboBox(ui->comboBoxGeneralPaperSize, source());
-        fullRefresh();
-        connectSignals();
-        return;
-    }
-    synchroniseSource();
-    updateDuplexControls();
-}
-
-void MainWindow::currentIndexChangedCmbPaperSource(int nIndex)
-{
-    qDebug() << "MainWindow::currentIndexChangedCmbPaperSource" << nIndex;
-    const int newSource = ui->comboBoxGeneralPaperSource->itemData(nIndex).toInt();
-    ScanRequest &r = scanRequest();
-    if (newSource == r.paperSource || (newSource != ExposureGlass && newSource != DocumentFeeder))
-        return;
-    configurations.applyActiveTo(newSource, r);
-    r.paperSource = newSource;
-    disconnectSignals();
-    paperSizes.fillComboBox(ui->comboBoxGeneralPaperSize, source());
-    fullRefresh();
-    connectSignals();
-}
-
-void MainWindow::currentRowChangedListGeneraUserConfig(int nIndex)
-{
-    qDebug() << "MainWindow::currentRowChangedListGeneraUserConfig" << nIndex;
-    ScanRequest &r = scanRequest();
-    if (nIndex < 0 || nIndex == r.configIndex)
-        return;
-    if (!configurations.setActive(source(), nIndex))
-        return;
-    r.configIndex = nIndex;
-    configurations.applyActiveTo(source(), r);
-    updateConfigButtonState();
-    {
-        const QSignalBlocker block(ui->comboBoxGeneralScanMode);
-        ui->comboBoxGeneralScanMode->setCurrentIndex(ui->comboBoxGeneralScanMode->findData(r.scanMode));
-    }
-    {
-        const QSignalBlocker block(ui->comboBoxGeneralResolution);
-        ui->comboBoxGeneralResolution->setCurrentIndex(resolutions.indexOf(source(), r.resolution));
-    }
-    showUnit();
-    renewValidators();
-    showPaperSizeAndFields();
-    ui->widgetPreview->setScanMode(r.scanMode);
-    showCropRect();
-}
-
-void MainWindow::clickedBtnGeneralSaveAs()
-{
-    qDebug() << "MainWindow::clickedBtnGeneralSaveAs";
-    if (saveConfigurationAs(this, configurations, source(), ui->listWidgetUserConfig, scanRequest(),
-                            tr("Information"))) {
-        disconnectSignals();
-        fullRefresh();
-        connectSignals();
-    }
-}
-
-void MainWindow::clickedBtnGeneralDelete()
-{
-    qDebug() << "MainWindow::clickedBtnGeneralDelete";
-    if (deleteConfiguration(this, configurations, source(), ui->listWidgetUserConfig, scanRequest(),
-                            tr("Information"))) {
-        disconnectSignals();
-        fullRefresh();
-        connectSignals();
-    }
-}
-
-void MainWindow::currentItemChangedCmbGeneralScanMode(int nIndex)
-{
-    qDebug() << "MainWindow::currentItemChangedCmbGeneralScanMode" << nIndex;
-    ScanRequest &r = scanRequest();
-    const int mode = ui->comboBoxGeneralScanMode->itemData(nIndex).toInt();
-    if (nIndex < 0 || mode == r.scanMode)
-        return;
-    r.scanMode = mode;
-    applySettingChange(Change::ScanMode);
-}
-
-void MainWindow::currentItemChangedCmbGeneralResolution(int nIndex)
-{
-    qDebug() << "MainWindow::currentItemChangedCmbGeneralResolution" << nIndex;
-    ScanRequest &r = scanRequest();
-    const int dpi = resolutions.dpiAt(source(), nIndex);
-    if (dpi <= 0 || dpi == r.resolution)
-        return;
-    changeResolution(r, dpi);
-    applySettingChange(Change::Resolution);
-}
-
-void MainWindow::currentItemChangedCmbGeneralPaperSize(int nIndex)
-{
-    qDebug() << "MainWindow::currentItemChangedCmbGeneralPaperSize" << nIndex;
-    ScanRequest &r = scanRequest();
-    const int id = ui->comboBoxGeneralPaperSize->itemData(nIndex).toInt();
-    if (nIndex < 0 || id == r.paperSizeId)
-        return;
-    if (id == UserDefinedPaperSize) {
-        // Names the current area; nothing else changes.
-        moveToCustom();
-        r.paperSizeId = id;
-        configurations.storeRecordInActive(source(), r);
-        selectActiveRow();
-        updateConfigButtonState();
-        return;
-    }
-    if (!applyPaperSize(r, paperSizes, id))
-        return;
-    applySettingChange(Change::PaperSize);
-}
-
-void MainWindow::currentItemChangedCmbGeneralUnit(int nIndex)
-{
-    qDebug() << "MainWindow::currentItemChangedCmbGeneralUnit" << nIndex;
-    ScanRequest &r = scanRequest();
-    if (nIndex < 0 || nIndex > 2 || nIndex == r.unit)
-        return;
-    r.unit = nIndex;
-    applySettingChange(Change::Unit);
-}
-
-void MainWindow::clickedChkGeneralDuplex()
-{
-    qDebug() << "MainWindow::clickedChkGeneralDuplex";
-    ScanRequest &r = scanRequest();
-    r.duplex = ui->checkBoxGeneralDuplex->isChecked();
-    ui->comboBoxGeneralDuplex->setEnabled(r.duplex);
-    configurations.storeRecordInActive(source(), r);
-}
-
-void MainWindow::currentItemChangedCmbGeneralDuplex(int nIndex)
-{
-    qDebug() << "MainWindow::currentItemChangedCmbGeneralDuplex" << nIndex;
-    if (nIndex < 0)
-        return;
-    ScanRequest &r = scanRequest();
-    r.duplexOrder = nIndex;
-    configurations.storeRecordInActive(source(), r);
 }
 
 void MainWindow::clickedBtnManagerBrowse()
@@ -843,9 +430,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             if (commitSizeField(this, edit, r, field, tr("Information")) == TypedSizeResult::Stored)
                 applySettingChange(Change::TypedSize);
         } else if (watched == ui->lineEditManagerFolder) {
-            setText(r.localFolder, ui->lineEditManagerFolder->text());
+            setWideText(r.localFolder, ui->lineEditManagerFolder->text());
         } else if (watched == ui->lineEditCloudLocalFolder) {
-            setText(r.cloudLocalFolder, ui->lineEditCloudLocalFolder->text());
+            setWideText(r.cloudLocalFolder, ui->lineEditCloudLocalFolder->text());
         } else if (watched == ui->lineEditManagerFileName) {
             commitPrefixField(ui->lineEditManagerFileName, r.localFilePrefix, int(sizeof r.localFilePrefix));
         } else if (watched == ui->lineEditCloudFileName) {

@@ -11,14 +11,6 @@
 #include <QDialog>
 #include <QSettings>
 
-namespace {
-template <size_t N>
-QString text(const char16_t (&field)[N])
-{
-    return fromWideBuffer(field, int(sizeof field));
-}
-} // namespace
-
 void MainWindow::fillCloudTab()
 {
     ScanRequest &r = scanRequest();
@@ -42,9 +34,9 @@ void MainWindow::fillCloudTab()
     ui->lineEditCloudLocalFolder->setEnabled(r.storeToLocal);
     ui->pushButtonCloudLocalBrowse->setEnabled(r.storeToLocal);
     ui->lineEditCloudLocalFolder->setMaxLength(256);
-    ui->lineEditCloudLocalFolder->setText(text(r.cloudLocalFolder));
+    ui->lineEditCloudLocalFolder->setText(wideText(r.cloudLocalFolder));
     ui->lineEditCloudFileName->setMaxLength(50);
-    ui->lineEditCloudFileName->setText(text(r.cloudFilePrefix));
+    ui->lineEditCloudFileName->setText(wideText(r.cloudFilePrefix));
     ui->lineEditCloudFolder->setReadOnly(true);
     // The name of the folder on the service, not a label: never translated.
     ui->lineEditCloudFolder->setText(QStringLiteral("Scan"));
