@@ -597,7 +597,19 @@ private slots:
         QSignalSpy progress(&hub, &PMessage::scanningStatus);
         int rc = 1;
         std::thread page([&] { rc = engine.startScan(); });
-        QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 2, 20000);
+        // A failed check below must not leave the page thread joinable.
+        struct Joiner
+        {
+            std::thread &thread;
+            ~Joiner()
+            {
+                if (thread.joinable()) {
+                    tessark().cancelJob();
+                    thread.join();
+                }
+            }
+        } joiner{page};
+        QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 2, 60000);
         engine.cancelJob();
         page.join();
         QCOMPARE(rc, -150);
