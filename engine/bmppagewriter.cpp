@@ -35,11 +35,6 @@ bool writeAll(int fd, const quint8 *data, size_t size, qint64 offset)
 }
 } // namespace
 
-BmpPageWriter::BmpPageWriter(const QString &path)
-    : path(path)
-{
-}
-
 BmpPageWriter::~BmpPageWriter()
 {
     abort();

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "pagewriter.h"
-#include "pendingfile.h"
+#include "filepagewriter.h"
 
 #include <vector>
 
 // One page as a 24-bit bottom-up BMP (the preview image). Gray and black and
 // white pages keep their values in all three channels.
-class BmpPageWriter : public PageWriter
+class BmpPageWriter : public FilePageWriter
 {
 public:
-    explicit BmpPageWriter(const QString &path);
+    using FilePageWriter::FilePageWriter;
     ~BmpPageWriter() override;
 
     int start(const PageFormat &format) override;
@@ -19,8 +18,6 @@ public:
     void abort() override;
 
 private:
-    QString path;
-    PendingFile file;
     PageFormat format;
     int nextRow = 0;
     qint64 stride = 0;

@@ -4,11 +4,6 @@
 
 #include <unistd.h>
 
-JpegPageWriter::JpegPageWriter(const QString &path)
-    : path(path)
-{
-}
-
 JpegPageWriter::~JpegPageWriter()
 {
     abort();

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "filepagewriter.h"
 #include "jpegencoder.h"
-#include "pagewriter.h"
-#include "pendingfile.h"
 
 // One page as a JPEG file. Black and white pages are written as gray pixels
 // that are only black or white, since JPEG has no 1-bit form.
-class JpegPageWriter : public PageWriter
+class JpegPageWriter : public FilePageWriter
 {
 public:
-    explicit JpegPageWriter(const QString &path);
+    using FilePageWriter::FilePageWriter;
     ~JpegPageWriter() override;
 
     int start(const PageFormat &format) override;
@@ -18,8 +17,6 @@ public:
     void abort() override;
 
 private:
-    QString path;
-    PendingFile file;
     FILE *stream = nullptr;
     JpegEncoder encoder;
 };

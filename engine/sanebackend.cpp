@@ -8,7 +8,6 @@
 #include "sanesupport.h"
 #include "scan/pmessage.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QTemporaryFile>
@@ -22,9 +21,6 @@
 #include <sane/saneopts.h>
 
 namespace {
-constexpr int kMinResolution = 10;
-constexpr int kMaxResolution = 4800;
-constexpr int kMaxPixels = 65000; // per side; JPEG stops at 65535
 constexpr int kReadBuffer = 256 * 1024;
 constexpr double kMmPerInch = 25.4;
 
@@ -40,20 +36,12 @@ void copyModelName(const QString &model, tagResponseDeviceInfo *reply)
         --n;
     std::memcpy(reply->modelName, utf8.constData(), size_t(n));
 }
-
-PixelMode pixelMode(int colorMode)
-{
-    return colorMode == 0 ? PixelMode::Color : colorMode == 1 ? PixelMode::Gray : PixelMode::BlackWhite;
-}
 } // namespace
 
 SaneBackend::SaneBackend(const ConfigFile &config)
     : mfpCfgFile(config.strMfpCfgFile)
+    , document(config)
 {
-    QString work = config.strPDFFileName;
-    if (work.isEmpty())
-        work = QDir::tempPath() + QStringLiteral("/tessark-%1.pdfwork").arg(QCoreApplication::applicationPid());
-    pdf.setWorkFile(work);
 }
 
 SaneBackend::~SaneBackend()
@@ -63,7 +51,7 @@ SaneBackend::~SaneBackend()
         std::lock_guard<std::mutex> lock(jobMutex);
         endBatch();
         closeHandle();
-        pdf.reset();
+        document.clear();
     }
     std::lock_guard<std::mutex> lock(saneMutex);
     if (saneHeld)
@@ -320,8 +308,7 @@ int SaneBackend::openPort()
     feederPageDone = false;
     pagesStarted = 0;
     jobFailed = false;
-    pdf.reset();
-    pdfPath.clear();
+    document.clear();
     return EngineCode::Ok;
 }
 
@@ -366,31 +353,17 @@ int SaneBackend::setParameters(PMessage *hub, int x, int y, int width, int heigh
     qDebug() << "SaneBackend::setParameters" << x << y << width << height << resolution << colorMode << paperSource
              << duplex << duplexSide << imageType << outputPath;
     std::lock_guard<std::mutex> lock(jobMutex);
-    Parameters p;
-    p.hub = hub;
-    p.x = x;
-    p.y = y;
-    p.width = width;
-    p.height = height;
-    p.resolution = resolution;
-    p.colorMode = colorMode;
-    p.paperSource = paperSource;
-    p.duplex = duplex;
-    p.duplexSide = duplexSide;
-    p.imageType = imageType;
-    p.path = outputPath;
-    const bool valid = x >= 0 && y >= 0 && width > 0 && height > 0 && width <= kMaxPixels && height <= kMaxPixels
-                       && x <= kMaxPixels * 4 && y <= kMaxPixels * 4 && resolution >= kMinResolution
-                       && resolution <= kMaxResolution && colorMode >= 0 && colorMode <= 2
-                       && (paperSource == 1 || paperSource == 2) && (!duplex || (duplexSide >= 0 && duplexSide <= 3))
-                       && !outputPath.isEmpty();
-    parameters = p;
+    parameters = PageParameters::of(hub, x, y, width, height, resolution, colorMode, paperSource, duplex, duplexSide,
+                                imageType, outputPath);
+    // Here the page's origin is bounded as well.
+    const int maxOffset = PageParameters::kMaxPixels * 4;
+    const bool valid = parameters.valid() && x <= maxOffset && y <= maxOffset;
     haveParameters = true;
     parameterError = valid ? EngineCode::Ok : EngineCode::BadParameter;
     return parameterError;
 }
 
-int SaneBackend::applySetup(const Parameters &p)
+int SaneBackend::applySetup(const PageParameters &p)
 {
     setup = Setup();
     CallLock call(SaneSession::callMutex());
@@ -509,7 +482,7 @@ int SaneBackend::applySetup(const Parameters &p)
     return EngineCode::Ok;
 }
 
-void SaneBackend::startFrame(const Parameters &p)
+void SaneBackend::startFrame(const PageParameters &p)
 {
     started = Started::Nothing;
     if (!setup.sameScan(p)) {
@@ -588,7 +561,7 @@ void SaneBackend::closeHandle()
 
 int SaneBackend::startScan()
 {
-    Parameters p;
+    PageParameters p;
     Setup s;
     int pageNumber = 0;
     bool turned = false;
@@ -663,8 +636,7 @@ int SaneBackend::startScan()
         feederPageDone = p.paperSource == 2;
         if (p.paperSource != 2)
             endBatch(); // a glass scan is one frame
-        if (p.imageType == 4)
-            pdfPath = p.path; // the name given with the last page names the document
+        document.pageWritten(p);
     } else {
         jobFailed = true;
         feederPageDone = false;
@@ -674,7 +646,7 @@ int SaneBackend::startScan()
     return rc;
 }
 
-int SaneBackend::readPage(const Parameters &p, const Setup &s, int pageNumber, bool turned)
+int SaneBackend::readPage(const PageParameters &p, const Setup &s, int pageNumber, bool turned)
 {
     SANE_Handle h;
     {
@@ -697,8 +669,8 @@ int SaneBackend::readPage(const Parameters &p, const Setup &s, int pageNumber, b
     format.width = p.width;
     format.height = p.height;
     format.dpi = p.resolution;
-    format.mode = pixelMode(p.colorMode);
-    std::unique_ptr<PageWriter> writer = createPageWriter(p.imageType, p.path, &pdf);
+    format.mode = p.pixelMode();
+    std::unique_ptr<PageWriter> writer = createPageWriter(p.imageType, p.path, document.store());
     if (!writer)
         return EngineCode::BadParameter;
 
@@ -826,22 +798,15 @@ int SaneBackend::cancelJob()
 
 int SaneBackend::scanFinish()
 {
-    bool write = false;
     QString path;
     {
         std::lock_guard<std::mutex> lock(jobMutex);
         if (pageRunning)
             return EngineCode::Busy;
         endBatch();
-        write = pdf.pageCount() > 0 && !jobFailed && !cancelRequested && !pdfPath.isEmpty();
-        path = pdfPath;
-        pdfPath.clear();
+        path = document.takeDocumentPath(jobFailed || cancelRequested);
     }
-    // A job that failed or was cancelled leaves no document behind.
-    int rc = EngineCode::Ok;
-    if (write)
-        rc = pdf.writeDocument(path);
-    pdf.reset();
+    const int rc = document.finish(path);
     qDebug() << "SaneBackend::scanFinish" << "Error code:" << rc;
     return rc;
 }
@@ -856,6 +821,5 @@ void SaneBackend::closePort()
     portOpen = false;
     haveParameters = false;
     feederPageDone = false;
-    pdfPath.clear();
-    pdf.reset();
+    document.clear();
 }

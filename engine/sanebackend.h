@@ -1,6 +1,7 @@
 #pragma once
 
-#include "pdfpagestore.h"
+#include "jobdocument.h"
+#include "pageparameters.h"
 #include "saneoptions.h"
 #include "scannerbackend.h"
 
@@ -47,14 +48,6 @@ public:
     void closePort() override;
 
 private:
-    struct Parameters
-    {
-        QObject *hub = nullptr;
-        int x = 0, y = 0, width = 0, height = 0, resolution = 0;
-        int colorMode = 0, paperSource = 1, duplexSide = 0, imageType = 1;
-        bool duplex = false;
-        QString path;
-    };
     // What the device was set to for the frames it starts.
     struct Setup
     {
@@ -64,7 +57,7 @@ private:
         double deviceDpi = 0;
         int frameLeft = 0, frameTop = 0;
 
-        bool sameScan(const Parameters &p) const
+        bool sameScan(const PageParameters &p) const
         {
             return valid && x == p.x && y == p.y && width == p.width && height == p.height
                    && resolution == p.resolution && colorMode == p.colorMode && paperSource == p.paperSource
@@ -92,11 +85,11 @@ private:
     QString resolvePort(const QString &port, int projectId);
 
     // Job thread, with jobMutex held.
-    void startFrame(const Parameters &p);
-    int applySetup(const Parameters &p);
+    void startFrame(const PageParameters &p);
+    int applySetup(const PageParameters &p);
     void endBatch();
     void closeHandle();
-    int readPage(const Parameters &p, const Setup &s, int pageNumber, bool turned);
+    int readPage(const PageParameters &p, const Setup &s, int pageNumber, bool turned);
 
     QString mfpCfgFile;
 
@@ -112,7 +105,7 @@ private:
     SaneOptions::Sources sources;
     bool haveParameters = false;
     int parameterError = 0;
-    Parameters parameters;
+    PageParameters parameters;
     Setup setup;
     Started started = Started::Nothing;
     int startedCode = 0;
@@ -121,8 +114,7 @@ private:
     bool feederPageDone = false; // the last page came from the feeder and is complete
     int pagesStarted = 0;
     bool pageRunning = false;
-    PdfPageStore pdf;
-    QString pdfPath;
+    JobDocument document; // its pages from the job thread only
 
     std::mutex handleMutex; // guards handle and openName; sane_cancel runs under it
     SANE_Handle handle = nullptr;

@@ -7,9 +7,7 @@
 #include "scan/pmessage.h"
 #include "syntheticpage.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
 #include <QHostAddress>
 
 #include <algorithm>
@@ -18,9 +16,6 @@
 
 namespace {
 constexpr int kRowBatch = 16; // also one JPEG stripe of colour rows
-constexpr int kMinResolution = 10;
-constexpr int kMaxResolution = 4800;
-constexpr int kMaxPixels = 65000; // per side; JPEG stops at 65535
 
 QString listEntry(const SimulatorBackend::Device &d)
 {
@@ -40,13 +35,8 @@ const SimulatorBackend::Device SimulatorBackend::kDevices[3] = {
 
 SimulatorBackend::SimulatorBackend(const ConfigFile &config)
     : mfpCfgFile(config.strMfpCfgFile)
+    , document(config)
 {
-    QString work = config.strPDFFileName;
-    if (work.isEmpty()) {
-        // Without a module configuration the pages still need a place.
-        work = QDir::tempPath() + QStringLiteral("/tessark-%1.pdfwork").arg(QCoreApplication::applicationPid());
-    }
-    pdf.setWorkFile(work);
 }
 
 SimulatorBackend::~SimulatorBackend()
@@ -145,8 +135,7 @@ int SimulatorBackend::openPort()
     haveParameters = false;
     cancelRequested = false;
     jobFailed = false;
-    pdf.reset();
-    pdfPath.clear();
+    document.clear();
     return EngineCode::Ok;
 }
 
@@ -189,33 +178,17 @@ int SimulatorBackend::setParameters(PMessage *hub, int x, int y, int width, int 
     qDebug() << "SimulatorBackend::setParameters" << x << y << width << height << resolution << colorMode
              << paperSource << duplex << duplexSide << imageType << outputPath;
     std::lock_guard<std::mutex> lock(mutex);
-    Parameters p;
-    p.hub = hub;
-    p.x = x;
-    p.y = y;
-    p.width = width;
-    p.height = height;
-    p.resolution = resolution;
-    p.colorMode = colorMode;
-    p.paperSource = paperSource;
-    p.duplex = duplex;
-    p.duplexSide = duplexSide;
-    p.imageType = imageType;
-    p.path = outputPath;
-    const bool valid = x >= 0 && y >= 0 && width > 0 && height > 0 && width <= kMaxPixels && height <= kMaxPixels
-                       && resolution >= kMinResolution && resolution <= kMaxResolution && colorMode >= 0
-                       && colorMode <= 2 && (paperSource == 1 || paperSource == 2)
-                       && (!duplex || (duplexSide >= 0 && duplexSide <= 3)) && !outputPath.isEmpty();
-    parameters = p;
+    parameters = PageParameters::of(hub, x, y, width, height, resolution, colorMode, paperSource, duplex, duplexSide,
+                                    imageType, outputPath);
     haveParameters = true;
-    parameterError = valid ? EngineCode::Ok : EngineCode::BadParameter;
+    parameterError = parameters.valid() ? EngineCode::Ok : EngineCode::BadParameter;
     return parameterError;
 }
 
 int SimulatorBackend::startScan()
 {
     SyntheticPageSetup setup;
-    Parameters p;
+    PageParameters p;
     int pageTimeMs = 0;
     int failAtRow = -1;
     int failCode = 0;
@@ -272,14 +245,14 @@ int SimulatorBackend::startScan()
     setup.width = p.width;
     setup.height = p.height;
     setup.dpi = p.resolution;
-    setup.mode = p.colorMode == 0 ? PixelMode::Color : p.colorMode == 1 ? PixelMode::Gray : PixelMode::BlackWhite;
+    setup.mode = p.pixelMode();
     // The back of a sheet printed head to foot comes out upside down.
     setup.turned = setup.side == SyntheticPageSetup::Side::Back && (p.duplexSide == 1 || p.duplexSide == 3);
 
     int rc;
     {
         SyntheticPage page(setup);
-        std::unique_ptr<PageWriter> writer = createPageWriter(p.imageType, p.path, &pdf);
+        std::unique_ptr<PageWriter> writer = createPageWriter(p.imageType, p.path, document.store());
         rc = writer ? runPage(page, *writer, p.hub, setup.pageNumber, pageTimeMs, failAtRow, failCode)
                     : EngineCode::BadParameter;
     }
@@ -288,8 +261,8 @@ int SimulatorBackend::startScan()
     pageRunning = false;
     if (rc != EngineCode::Ok)
         jobFailed = true;
-    else if (p.imageType == 4)
-        pdfPath = p.path; // the name given with the last page names the document
+    else
+        document.pageWritten(p);
     qDebug() << "SimulatorBackend::startScan" << "Error code:" << rc;
     return rc;
 }
@@ -377,21 +350,14 @@ int SimulatorBackend::cancelJob()
 
 int SimulatorBackend::scanFinish()
 {
-    bool write = false;
     QString path;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (pageRunning)
             return EngineCode::Busy;
-        write = pdf.pageCount() > 0 && !jobFailed && !cancelRequested && !pdfPath.isEmpty();
-        path = pdfPath;
-        pdfPath.clear();
+        path = document.takeDocumentPath(jobFailed || cancelRequested);
     }
-    // A job that failed or was cancelled leaves no document behind.
-    int rc = EngineCode::Ok;
-    if (write)
-        rc = pdf.writeDocument(path);
-    pdf.reset();
+    const int rc = document.finish(path);
     qDebug() << "SimulatorBackend::scanFinish" << "Error code:" << rc;
     return rc;
 }
@@ -403,6 +369,5 @@ void SimulatorBackend::closePort()
         return;
     portOpen = false;
     haveParameters = false;
-    pdfPath.clear();
-    pdf.reset();
+    document.clear();
 }

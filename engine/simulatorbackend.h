@@ -1,6 +1,7 @@
 #pragma once
 
-#include "pdfpagestore.h"
+#include "jobdocument.h"
+#include "pageparameters.h"
 #include "scannerbackend.h"
 #include "simulatorsettings.h"
 
@@ -54,15 +55,6 @@ public:
     void closePort() override;
 
 private:
-    struct Parameters
-    {
-        QObject *hub = nullptr;
-        int x = 0, y = 0, width = 0, height = 0, resolution = 0;
-        int colorMode = 0, paperSource = 1, duplexSide = 0, imageType = 1;
-        bool duplex = false;
-        QString path;
-    };
-
     static const Device *findDevice(const QString &portName);
     static void fillReply(const Device &device, tagResponseDeviceInfo *reply);
     // Faults tied to page n are there from the end of page n - 1 (from
@@ -88,11 +80,11 @@ private:
     bool pageRunning = false;
     bool haveParameters = false;
     int parameterError = 0;
-    Parameters parameters;
+    PageParameters parameters;
 
-    // Job thread only: the PDF pages of the running job.
-    PdfPageStore pdf;
-    QString pdfPath;
+    // The PDF pages of the running job: the pages from the job thread only,
+    // the document name under the mutex.
+    JobDocument document;
 
     // Set from any thread.
     std::atomic<bool> cancelRequested{false};

@@ -8,11 +8,6 @@
 #include <tiffio.h>
 #include <unistd.h>
 
-TiffPageWriter::TiffPageWriter(const QString &path)
-    : path(path)
-{
-}
-
 TiffPageWriter::~TiffPageWriter()
 {
     abort();

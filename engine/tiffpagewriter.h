@@ -1,7 +1,6 @@
 #pragma once
 
-#include "pagewriter.h"
-#include "pendingfile.h"
+#include "filepagewriter.h"
 
 #include <vector>
 
@@ -9,10 +8,10 @@ struct tiff;
 
 // One page as a single-page TIFF: colour and gray LZW-compressed with the
 // horizontal predictor, black and white as CCITT Group 4 (1 = black).
-class TiffPageWriter : public PageWriter
+class TiffPageWriter : public FilePageWriter
 {
 public:
-    explicit TiffPageWriter(const QString &path);
+    using FilePageWriter::FilePageWriter;
     ~TiffPageWriter() override;
 
     int start(const PageFormat &format) override;
@@ -21,8 +20,6 @@ public:
     void abort() override;
 
 private:
-    QString path;
-    PendingFile file;
     tiff *tif = nullptr;
     PageFormat format;
     int nextRow = 0;
