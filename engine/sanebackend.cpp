@@ -354,7 +354,7 @@ int SaneBackend::setParameters(PMessage *hub, int x, int y, int width, int heigh
              << duplex << duplexSide << imageType << outputPath;
     std::lock_guard<std::mutex> lock(jobMutex);
     parameters = PageParameters::of(hub, x, y, width, height, resolution, colorMode, paperSource, duplex, duplexSide,
-                                imageType, outputPath);
+                                    imageType, outputPath);
     // Here the page's origin is bounded as well.
     const int maxOffset = PageParameters::kMaxPixels * 4;
     const bool valid = parameters.valid() && x <= maxOffset && y <= maxOffset;
