@@ -47,6 +47,13 @@ struct PageParameters
                && !path.isEmpty();
     }
 
+    // The same scan on the device: area, resolution, mode and source.
+    bool sameScan(const PageParameters &o) const
+    {
+        return x == o.x && y == o.y && width == o.width && height == o.height && resolution == o.resolution
+               && colorMode == o.colorMode && paperSource == o.paperSource && duplex == o.duplex;
+    }
+
     PixelMode pixelMode() const
     {
         return colorMode == 0 ? PixelMode::Color : colorMode == 1 ? PixelMode::Gray : PixelMode::BlackWhite;

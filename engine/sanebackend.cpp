@@ -466,14 +466,7 @@ int SaneBackend::applySetup(const PageParameters &p)
     }
 
     setup.valid = true;
-    setup.x = p.x;
-    setup.y = p.y;
-    setup.width = p.width;
-    setup.height = p.height;
-    setup.resolution = p.resolution;
-    setup.colorMode = p.colorMode;
-    setup.paperSource = p.paperSource;
-    setup.duplex = p.duplex;
+    setup.scan = p;
     setup.deviceDpi = deviceDpi;
     setup.frameLeft = frameLeft;
     setup.frameTop = frameTop;

@@ -52,17 +52,11 @@ private:
     struct Setup
     {
         bool valid = false;
-        int x = 0, y = 0, width = 0, height = 0, resolution = 0, colorMode = 0, paperSource = 1;
-        bool duplex = false;
+        PageParameters scan;
         double deviceDpi = 0;
         int frameLeft = 0, frameTop = 0;
 
-        bool sameScan(const PageParameters &p) const
-        {
-            return valid && x == p.x && y == p.y && width == p.width && height == p.height
-                   && resolution == p.resolution && colorMode == p.colorMode && paperSource == p.paperSource
-                   && duplex == p.duplex;
-        }
+        bool sameScan(const PageParameters &p) const { return valid && scan.sameScan(p); }
     };
     // What the last sane_start of the job said, until startScan takes it.
     enum class Started { Nothing, Frame, NoDocuments, Jammed, Busy, Failed };

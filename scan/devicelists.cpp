@@ -127,6 +127,11 @@ void DeviceLists::savePortSettings() const
     settings.setValue("Port/ProjectID", current.projectId);
 }
 
+QString replyModelName(const tagResponseDeviceInfo &reply)
+{
+    return QString::fromUtf8(reply.modelName, int(qstrnlen(reply.modelName, sizeof reply.modelName)));
+}
+
 bool queryMachine(ScanRequest &request)
 {
     request.flatbedAvailable = true;
@@ -142,8 +147,7 @@ bool queryMachine(ScanRequest &request)
     if (!tessark().queryScannerStatus(projectId, port, &reply))
         return false;
 
-    const QString model = QString::fromUtf8(reply.modelName, int(qstrnlen(reply.modelName, sizeof reply.modelName)));
-    deviceLists().setDevice(isNetwork ? 1 : 0, reply.paperSource, projectId, port, model);
+    deviceLists().setDevice(isNetwork ? 1 : 0, reply.paperSource, projectId, port, replyModelName(reply));
     if (reply.paperSource & CapabilityValid) {
         request.feederAvailable = (reply.paperSource & CapabilityFeeder) != 0;
         request.duplexAvailable = (reply.paperSource & (CapabilityDuplex | CapabilityDuplexAlt)) != 0;

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 struct ScanRequest;
+struct tagResponseDeviceInfo;
 
 // One scanner as the engine knows it. Text fields are zero-terminated UTF-16.
 struct DeviceRecord
@@ -47,6 +48,9 @@ private:
 };
 
 DeviceLists &deviceLists();
+
+// The model name of a device reply, read up to its zero or the field's end.
+QString replyModelName(const tagResponseDeviceInfo &reply);
 
 // Asks the current device what it offers and records it; false when it does not answer.
 bool queryMachine(ScanRequest &request);

@@ -89,9 +89,7 @@ void SelectDeviceDialog::clickedBtnOK()
             if (!tessark().queryScannerStatus(projectId, address, &reply)) {
                 error = 2;
             } else {
-                const QString model =
-                    QString::fromUtf8(reply.modelName, int(qstrnlen(reply.modelName, sizeof reply.modelName)));
-                deviceLists().setDevice(1, reply.paperSource, projectId, address, model);
+                deviceLists().setDevice(1, reply.paperSource, projectId, address, replyModelName(reply));
             }
         }
     } else {

@@ -110,23 +110,18 @@ void MainWindow::finishedPreview()
 void MainWindow::finishedScanningThread()
 {
     qDebug() << "MainWindow::finishedScanningThread";
-    bool cancelled = false;
-    if (scanningThread) {
-        cancelled = scanningThread->isCancelled();
-        if (scanningThread->isFinished()) {
-            qDebug() << "scanning thread finish";
-            QMutexLocker lock(&jobLock);
-            delete scanningThread;
-            scanningThread = nullptr;
-        }
+    if (scanningThread && scanningThread->isFinished()) {
+        qDebug() << "scanning thread finish";
+        QMutexLocker lock(&jobLock);
+        delete scanningThread;
+        scanningThread = nullptr;
     }
-    if (!uploadDialog) {
-        reenableAfterJob();
-        if (closeRequested)
-            close();
+    // While uploads run, the window stays disabled until they end.
+    if (uploadDialog)
         return;
-    }
-    Q_UNUSED(cancelled); // handed to the upload dialog once uploads exist
+    reenableAfterJob();
+    if (closeRequested)
+        close();
 }
 
 void MainWindow::cancelScanningJob()
