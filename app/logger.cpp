@@ -1,5 +1,7 @@
 #include "app/logger.h"
 
+#include "app/redact.h"
+
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -64,7 +66,8 @@ void Logger::handler(QtMsgType type, const QMessageLogContext &context, const QS
         return;
 
     // Round trip through the local 8-bit encoding, as the file is meant to be read there.
-    const QString message = QString::fromUtf8(text.toLocal8Bit());
+    // Secrets are cut out here too, whatever a call site forgot.
+    const QString message = redactSecrets(QString::fromUtf8(text.toLocal8Bit()));
     QString line;
     if (s.verbose) {
         line = QString::fromUtf8(context.file ? context.file : "") + "(" + QString::number(context.line) + ") : "

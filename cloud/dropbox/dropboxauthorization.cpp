@@ -2,6 +2,7 @@
 
 #include "app/configfile.h"
 #include "app/globals.h"
+#include "app/redact.h"
 #include "cloud/cloudconfig.h"
 #include "cloud/cloudservice.h"
 
@@ -78,7 +79,7 @@ void DropboxAuthorization::stopRedirectServer()
 int DropboxAuthorization::finishedTokenReply(const QUrl &url)
 {
     qDebug() << "DropboxAuthorization::finishedTokenReply";
-    qInfo() << url.toString();
+    qInfo() << redactSecrets(url.toString());
     const QString expected = currentState(false);
     QString received;
 

@@ -1,4 +1,5 @@
 #include "app/logger.h"
+#include "app/redact.h"
 
 #include <QFile>
 #include <QProcess>
@@ -77,6 +78,37 @@ private slots:
         const QStringList lines = readLines();
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].contains("tst_logger.cpp(") && lines[0].endsWith(" : located"), qPrintable(lines[0]));
+    }
+
+    void secretsNeverReachTheFile_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        const QString r = redacted();
+        QTest::newRow("fragment") << "http://127.0.0.1:53511/token?access_token=sl.AbC&token_type=bearer&state=s1"
+                                  << "http://127.0.0.1:53511/token?access_token=" + r + "&token_type=bearer&state=s1";
+        QTest::newRow("code in query") << "/cloud?code=4/0Ab-x_y&scope=drive" << "/cloud?code=" + r + "&scope=drive";
+        QTest::newRow("form body") << "client_id=id1&client_secret=S3cr%21t&code_verifier=v-v.v~v&grant_type=x"
+                                   << "client_id=id1&client_secret=" + r + "&code_verifier=" + r + "&grant_type=x";
+        QTest::newRow("json answer") << "{\"access_token\": \"ya29.a\\\"b\", \"expires_in\": 3599, \"refresh_token\":\"1//x\"}"
+                                     << "{\"access_token\": \"" + r + "\", \"expires_in\": 3599, \"refresh_token\":\"" + r + "\"}";
+        QTest::newRow("oauth 1.0a answer") << "oauth_token=S=s1:U=9:E=1&oauth_token_secret=&edam_shard=s1"
+                                           << "oauth_token=" + r + "&oauth_token_secret=&edam_shard=s1";
+        QTest::newRow("oauth header") << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"sec%26\""
+                                      << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"" + r + "\"";
+        QTest::newRow("bearer header") << "Authorization: Bearer sl.tok-en" << "Authorization: Bearer " + r;
+        QTest::newRow("longer names kept") << "error_code=7&mycode=9 Error code: -22" << "error_code=7&mycode=9 Error code: -22";
+    }
+
+    void secretsNeverReachTheFile()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        QCOMPARE(redactSecrets(line), expected);
+        // The handler cuts them out even when a call site forgot to.
+        Logger::init(2, 1, false);
+        qInfo().noquote() << line;
+        QCOMPARE(readLines(), QStringList() << expected);
     }
 
     void linesOfThreadsNeverMix()
