@@ -135,6 +135,13 @@ QUrl cloudUrl(CloudHost role, const QString &path)
     return url;
 }
 
+quint16 cloudRedirectPort()
+{
+    bool ok = false;
+    const uint port = readModuleValue(QStringLiteral("RedirectPort")).toUInt(&ok);
+    return (ok && port > 1023 && port <= 65535) ? quint16(port) : quint16(53511);
+}
+
 QString cloudKey(CloudKey key)
 {
     const QString value = readModuleValue(cloudKeyName(key));

@@ -50,5 +50,10 @@ QUrl cloudUrl(CloudHost role, const QString &path);
 // The configured registration value, or its default when absent or empty.
 QString cloudKey(CloudKey key);
 
+// The loopback port of every sign-in's redirect: "CLOUD/RedirectPort", or
+// 53511 when absent or not a port above 1023. A registration made with the
+// services for another port (or a test beside a running copy) sets it.
+quint16 cloudRedirectPort();
+
 // Whether a base address is acceptable as a service host.
 bool isAcceptableCloudHost(const QUrl &url);

@@ -1,5 +1,7 @@
 #include "cloud/cloudservice.h"
 
+#include "cloud/cloudconfig.h"
+
 #include <QTreeWidgetItem>
 
 QString cloudServiceName(int nCloudService)
@@ -30,8 +32,8 @@ QString cloudRedirectUri(int nCloudService)
     switch (nCloudService) {
     case CloudGoogleDrive:
     case CloudOneDrive:
-    case CloudEvernote: return QStringLiteral("http://localhost:53511/cloud");
-    case CloudDropbox: return QStringLiteral("http://127.0.0.1:53511/cloud");
+    case CloudEvernote: return QStringLiteral("http://localhost:%1/cloud").arg(cloudRedirectPort());
+    case CloudDropbox: return QStringLiteral("http://127.0.0.1:%1/cloud").arg(cloudRedirectPort());
     default: return QString();
     }
 }

@@ -86,6 +86,15 @@ void TestCloudBasics::serviceIdentifiers()
     QVERIFY(cloudSettingsPrefix(5).isEmpty());
     QCOMPARE(cloudRedirectUri(4), QString("http://127.0.0.1:53511/cloud"));
     QCOMPARE(cloudRedirectUri(2), QString("http://localhost:53511/cloud"));
+    // Another registered port moves every redirect; a privileged or bad one does not.
+    QVERIFY(setUpCloudConfig({{"RedirectPort", "40123"}}));
+    QCOMPARE(cloudRedirectUri(4), QString("http://127.0.0.1:40123/cloud"));
+    QCOMPARE(cloudRedirectUri(3), QString("http://localhost:40123/cloud"));
+    for (const char *bad : {"80", "70000", "x"}) {
+        QVERIFY(setUpCloudConfig({{"RedirectPort", bad}}));
+        QCOMPARE(cloudRedirectPort(), quint16(53511));
+    }
+    QVERIFY(setUpCloudConfig({}));
 }
 
 void TestCloudBasics::folderItemConvention()
