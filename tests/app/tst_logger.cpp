@@ -111,6 +111,10 @@ private slots:
         QTest::newRow("oauth header") << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"sec%26\""
                                       << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"" + r + "\"";
         QTest::newRow("bearer header") << "Authorization: Bearer sl.tok-en" << "Authorization: Bearer " + r;
+        QTest::newRow("address inside a query") << "/token?url_with_fragment=http%3A%2F%2F127.0.0.1%2Fcloud%23access_token%3Dsl.A-b"
+                                                   "%26token_type%3Dbearer%26code%253Dx%2526state%3D9"
+                                                << "/token?url_with_fragment=http%3A%2F%2F127.0.0.1%2Fcloud%23access_token%3D" + r
+                                                   + "%26token_type%3Dbearer%26code%253D" + r + "%2526state%3D9";
         QTest::newRow("longer names kept") << "error_code=7&mycode=9 Error code: -22" << "error_code=7&mycode=9 Error code: -22";
     }
 
