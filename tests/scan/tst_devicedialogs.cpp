@@ -105,6 +105,10 @@ private slots:
         QTest::newRow("empty") << "" << invalid;
         QTest::newRow("blank") << "   " << invalid;
         QTest::newRow("not an address") << "scanner.local" << invalid;
+        // Shorthand forms that resolvers read as 127.0.0.1 or as other machines.
+        QTest::newRow("shorthand") << "127.1" << invalid;
+        QTest::newRow("leading zeros") << "127.000.000.001" << invalid;
+        QTest::newRow("hexadecimal") << "0x7f.0.0.1" << invalid;
         QTest::newRow("unreachable") << "127.0.0.2" << "Failed to connect to the specified machine in the network.";
         QTest::newRow("unreachable IPv6") << "::2" << "Failed to connect to the specified machine in the network.";
         QTest::newRow("simulated machine") << "127.0.0.1" << QString();
