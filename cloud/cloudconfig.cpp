@@ -71,7 +71,7 @@ QString readModuleValue(const QString &name)
     if (file.isEmpty())
         return QString();
     QSettings ini(file, QSettings::IniFormat);
-    return ini.value(QLatin1String(kSection) + name).toString().trimmed();
+    return iniText(ini, QLatin1String(kSection) + name).trimmed();
 }
 
 QString withoutTrailingSlash(QString s)
