@@ -35,5 +35,6 @@ SimulatorSettings SimulatorSettings::read(const QString &iniFile)
     s.statusFailAtPage = readInt(ini, "DeviceStatusFailAtPage", s.statusFailAtPage, 0, kMany);
     s.errorAtPage = readInt(ini, "ErrorAtPage", s.errorAtPage, 0, kMany);
     s.errorCode = readInt(ini, "ErrorCode", s.errorCode, -100000, 100000);
+    s.discoveryTimeMs = readInt(ini, "DiscoveryTime", s.discoveryTimeMs, -1, kHour);
     return s;
 }

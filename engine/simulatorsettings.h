@@ -19,6 +19,7 @@ struct SimulatorSettings
     int statusFailAtPage = 0;     // DeviceStatusFailAtPage
     int errorAtPage = 0;          // ErrorAtPage
     int errorCode = -32;          // ErrorCode
+    int discoveryTimeMs = 0;      // DiscoveryTime; negative: never answers
 
     static SimulatorSettings read(const QString &iniFile);
 };

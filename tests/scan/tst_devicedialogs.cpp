@@ -30,6 +30,21 @@ void clickLater(QPushButton *button)
     QTimer::singleShot(0, button, [button] { button->click(); });
 }
 
+QStringList g_log;
+QMutex g_logMutex;
+
+void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    QMutexLocker lock(&g_logMutex);
+    g_log << text;
+}
+
+bool logged(const QString &line)
+{
+    QMutexLocker lock(&g_logMutex);
+    return g_log.contains(line);
+}
+
 // A device that is none of the simulated ones, to see what a dialog changes.
 void setMarkerDevice()
 {
@@ -217,6 +232,47 @@ private slots:
         QCOMPARE(d.portNameText(), QString("::1"));
         QCOMPARE(d.modelText(), QString("SimScan 3200N"));
         QCOMPARE(d.projectId, 3200);
+    }
+
+    void searchWithoutAnAnswerEnds_data()
+    {
+        QTest::addColumn<QString>("discoveryTime");
+        QTest::newRow("never answers") << "-1";
+        QTest::newRow("answers late") << "600";
+    }
+
+    void searchWithoutAnAnswerEnds()
+    {
+        QFETCH(QString, discoveryTime);
+        sim.configure({{"DiscoveryTime", discoveryTime}});
+        SearchScannerDialog::setSearchLimit(400);
+        {
+            QMutexLocker lock(&g_logMutex);
+            g_log.clear();
+        }
+        const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+        {
+            SearchScannerDialog dialog;
+            dialog.show();
+            QPushButton *ok = child<QPushButton>(&dialog, "pushButtonOK");
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(dialog.isVisible());
+            // Given up on: as if nothing was found, and the window works again.
+            QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 5000);
+            QCOMPARE(child<QTableWidget>(&dialog, "tableWidgetIPAddress")->rowCount(), 0);
+            QVERIFY(!QApplication::overrideCursor());
+            if (discoveryTime != "-1") {
+                // Both calls answer after 1.2 s; the answer finds the dialog idle and is dropped.
+                QTRY_VERIFY_WITH_TIMEOUT(logged("Late answer dropped"), 5000);
+                QCOMPARE(child<QTableWidget>(&dialog, "tableWidgetIPAddress")->rowCount(), 0);
+                QCOMPARE(deviceLists().count(NetworkDevices), 0);
+            }
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(!dialog.isVisible());
+        }
+        qInstallMessageHandler(previous);
+        SearchScannerDialog::setSearchLimit(SearchScannerDialog::kSearchLimitMs);
+        sim.configure({});
     }
 
     void acceptedSearchAcceptsTheSelection()
