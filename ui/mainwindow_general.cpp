@@ -227,16 +227,14 @@ void MainWindow::previewUpdate(QRect rectCrop, int nCropState)
     if (s <= 0)
         return;
     auto toPreview = [](double value) { return qint32(roundTo(value, 0, true)); };
-    // Spans are measured from the left (top) to the right (bottom) coordinate,
-    // as the rectangle is placed from the area, so an area read back from
-    // its own rectangle keeps its size; a span whose pixels did not move
-    // keeps its exact value (4.25 in is not a whole number of pixels).
+    // A span whose pixels did not move keeps its exact value (4.25 in is not
+    // a whole number of preview pixels), so touching an edge changes nothing.
     auto setSpan = [&](int offsetIndex, int lengthIndex, int offsetPx, int lengthPx, int widgetLength, double full) {
         const int shownOffset = toPreview(s * r.areaInches[offsetIndex]);
         const int shownLength = toPreview(s * r.areaInches[lengthIndex] + shownOffset) - shownOffset;
-        if (offsetPx == shownOffset && lengthPx - 1 == shownLength)
+        if (offsetPx == shownOffset && lengthPx == shownLength)
             return;
-        const double length = lengthPx == widgetLength - 1 ? full : (lengthPx - 1) / s;
+        const double length = lengthPx == widgetLength - 1 ? full : lengthPx / s;
         const double offset = offsetPx / s;
         r.areaInches[offsetIndex] = offset;
         r.areaInches[lengthIndex] = length;

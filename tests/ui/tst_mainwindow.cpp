@@ -602,9 +602,8 @@ private slots:
         QCOMPARE(child<QListWidget>(w.get(), "listWidgetUserConfig")->currentItem()->text(), QString("Custom..."));
         QCOMPARE(child<QComboBox>(w.get(), "comboBoxGeneralPaperSize")->currentData().toInt(), 13);
         const QRect crop = child<Preview>(w.get(), "widgetPreview")->cropRects().value(0);
-        // The rectangle runs from the left to the right coordinate that the area gives.
-        QCOMPARE(index == AreaWidth ? crop.right() - crop.left() : crop.bottom() - crop.top(),
-                 inchesToPixels(inches, 41));
+        // The rectangle covers as many preview pixels as the area is long.
+        QCOMPARE(index == AreaWidth ? crop.width() : crop.height(), inchesToPixels(inches, 41));
     }
 
     void typedSizeIsCommittedBeforeItIsUsed_data()
@@ -661,7 +660,7 @@ private slots:
     {
         auto w = openWindow();
         Preview *preview = child<Preview>(w.get(), "widgetPreview");
-        emit preview->previewUpdate(QRect(0, 82, 41, 42), Preview::CropHeight); // top 2 in, 1 in high
+        emit preview->previewUpdate(QRect(0, 82, 41, 41), Preview::CropHeight); // top 2 in
         QCOMPARE(scanRequest().areaInches[AreaTop], 2.0);
         ModalDriver driver;
         QLineEdit *height = child<QLineEdit>(w.get(), "lineEditGeneralHeight");
@@ -692,9 +691,8 @@ private slots:
             }
         };
 
-        // State 2, drawn from the bottom right: 1, 2, 4 by 5 inches (from the
-        // 1 in to the 5 in mark of the ruler, and from 2 in to 7 in).
-        emit preview->previewUpdate(QRect(QPoint(205, 287), QPoint(41, 82)), Preview::CropBoth);
+        // State 2, drawn from the bottom right: 1, 2, 4 by 5 inches.
+        emit preview->previewUpdate(QRect(QPoint(204, 286), QPoint(41, 82)), Preview::CropBoth);
         checkArea(1, 2, 4, 5);
         QCOMPARE(r.paperSizeId, 13);
         QCOMPARE(r.configIndex, 5);
@@ -726,6 +724,47 @@ private slots:
         configs->setCurrentRow(0);
         configs->setCurrentRow(5);
         checkArea(2, 1, 8.5, 11);
+    }
+
+    void saveAsAndDeleteThroughTheButtons()
+    {
+        auto w = openWindow();
+        QListWidget *configs = child<QListWidget>(w.get(), "listWidgetUserConfig");
+        QPushButton *saveAs = child<QPushButton>(w.get(), "pushButtonGeneralSaveAs");
+        QPushButton *remove = child<QPushButton>(w.get(), "pushButtonGeneralDelete");
+        selectRow(child<QComboBox>(w.get(), "comboBoxGeneralResolution"), "300dpi");
+        QCOMPARE(configs->currentItem()->text(), QString("Custom..."));
+        QVERIFY(saveAs->isEnabled());
+        QVERIFY(!remove->isEnabled());
+
+        ModalDriver driver;
+        driver.then([](QWidget *dialog) {
+            dialog->findChild<QLineEdit *>("lineEditConfigName")->setText("Receipts");
+            QPushButton *save = dialog->findChild<QPushButton *>("pushButtonSave");
+            QTimer::singleShot(0, save, [save] { save->click(); });
+        });
+        QTest::mouseClick(saveAs, Qt::LeftButton);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(configs->count(), 7);
+        QCOMPARE(configs->currentItem()->text(), QString("Receipts"));
+        QCOMPARE(scanRequest().configIndex, 6);
+        QVERIFY(remove->isEnabled());
+        // Another choice, then back: the saved entry carries the resolution.
+        configs->setCurrentRow(1);
+        QCOMPARE(scanRequest().resolution, 200);
+        configs->setCurrentRow(6);
+        QCOMPARE(scanRequest().resolution, 300);
+        QCOMPARE(child<QComboBox>(w.get(), "comboBoxGeneralResolution")->currentText(), QString("300dpi"));
+
+        driver.answerBox(QMessageBox::YesRole);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(driver.unexpected, 0);
+        QCOMPARE(driver.seen.last().text, QString("Are you sure you want to delete the scan configuration named \"Receipts\" ?"));
+        QCOMPARE(configs->count(), 6);
+        QCOMPARE(configs->currentItem()->text(), QString("Custom..."));
+        QCOMPARE(scanRequest().configIndex, 5);
+        QVERIFY(!remove->isEnabled());
     }
 
     void scanButtonFollowsTheTab()
