@@ -7,11 +7,13 @@
 #include "ui/preview.h"
 #include "ui/previewlayout.h"
 #include "ui/vruler.h"
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QGraphicsView>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -177,31 +179,41 @@ void TstPreview::layoutNumbers()
 
 void TstPreview::layoutAppliedToWidgets()
 {
-    QWidget window;
-    window.resize(769, 567);
-    auto *frame = new QWidget(&window);
-    frame->setGeometry(381, 10, 379, 508);
-    auto *unit = new QPushButton(frame);
-    unit->setGeometry(3, 3, 20, 20);
-    auto *preview = new Preview(frame);
-    auto *hRuler = new HRuler(frame);
-    auto *vRuler = new VRuler(frame);
+    // The main window's own form, as designed: the numbers must come out of
+    // its real geometry, not out of one typed in here.
+    QMainWindow window;
+    Ui::MainWindow form;
+    form.setupUi(&window);
+    QWidget *frame = form.groupBoxPreviewFrame;
+    const QRect designed = frame->geometry();
+    QCOMPARE(form.pushButtonUnit->geometry(), QRect(3, 3, 20, 20));
+    auto layOut = [&](double fullHeight) {
+        return layoutPreviewArea(frame, form.pushButtonUnit, form.widgetPreview, form.widgetHRuler, form.widgetVRuler,
+                                 fullHeight);
+    };
+    auto insideFrame = [&] {
+        for (QWidget *w : {static_cast<QWidget *>(form.widgetPreview), static_cast<QWidget *>(form.widgetHRuler),
+                           static_cast<QWidget *>(form.widgetVRuler)})
+            QVERIFY2(frame->rect().contains(w->geometry()), qPrintable(w->objectName()));
+    };
 
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kGlassHeight), 41);
-    QCOMPARE(preview->pixelsPerInch(), 41);
-    QCOMPARE(preview->geometry(), QRect(24, 24, 350, 480));
-    QCOMPARE(frame->geometry(), QRect(381, 10, 379, 508));
-    QCOMPARE(hRuler->geometry(), QRect(24, 3, 351, 20));
-    QCOMPARE(vRuler->geometry(), QRect(3, 24, 20, 481));
+    QCOMPARE(layOut(kGlassHeight), 41);
+    QCOMPARE(form.widgetPreview->pixelsPerInch(), 41);
+    QCOMPARE(form.widgetPreview->geometry(), QRect(24, 24, 350, 480));
+    QCOMPARE(form.widgetHRuler->geometry(), QRect(24, 3, 351, 20));
+    QCOMPARE(form.widgetVRuler->geometry(), QRect(3, 24, 20, 481));
+    QCOMPARE(frame->geometry(), designed);
+    insideFrame();
 
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kFeederHeight), 34);
-    QCOMPARE(preview->geometry(), QRect(24, 24, 290, 477));
-    QCOMPARE(frame->geometry(), QRect(381, 10, 319, 508));
+    QCOMPARE(layOut(kFeederHeight), 34);
+    QCOMPARE(form.widgetPreview->geometry(), QRect(24, 24, 290, 477));
+    QCOMPARE(frame->geometry(), QRect(designed.topLeft(), QSize(319, designed.height())));
+    insideFrame();
 
     // Back on the glass the narrowed frame grows again: only its height sets the scale.
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kGlassHeight), 41);
-    QCOMPARE(preview->size(), kGlassPreview);
-    QCOMPARE(frame->geometry(), QRect(381, 10, 379, 508));
+    QCOMPARE(layOut(kGlassHeight), 41);
+    QCOMPARE(form.widgetPreview->size(), kGlassPreview);
+    QCOMPARE(frame->geometry(), designed);
 }
 
 void TstPreview::clickWithoutDragGivesWholePreview()
