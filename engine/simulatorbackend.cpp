@@ -147,6 +147,7 @@ int SimulatorBackend::openPort()
     portOpen = true;
     openedAt = std::chrono::steady_clock::now();
     pagesStarted = 0;
+    statusAnswers = 0;
     backPending = false;
     haveParameters = false;
     cancelRequested = false;
@@ -169,7 +170,8 @@ bool SimulatorBackend::getDeviceStatus(tagSCANNER_STATUS *status)
     std::lock_guard<std::mutex> lock(mutex);
     if (!portOpen)
         return true;
-    if (pageFault(settings.statusFailAtPage)) {
+    const bool answersUsedUp = settings.statusFailAfter > 0 && ++statusAnswers > settings.statusFailAfter;
+    if (answersUsedUp || pageFault(settings.statusFailAtPage)) {
         jobFailed = true;
         return true;
     }

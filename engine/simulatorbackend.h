@@ -79,6 +79,7 @@ private:
     int sheetsLeft = 0;
     bool backPending = false;
     int pagesStarted = 0;
+    int statusAnswers = 0; // getDeviceStatus answers since openPort
     bool pageRunning = false;
     bool haveParameters = false;
     int parameterError = 0;

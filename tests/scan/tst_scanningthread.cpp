@@ -288,12 +288,14 @@ private slots:
         QTest::addColumn<QString>("wakeUpTime");
         QTest::addColumn<QString>("errorBits");
         QTest::addColumn<QString>("busyAtPage");
+        QTest::addColumn<QString>("statusFailAfter");
         QTest::addColumn<int>("code");
-        QTest::newRow("never wakes") << "-1" << "0" << "0" << -111;
-        QTest::newRow("jam") << "5000" << "1" << "0" << -2;
-        QTest::newRow("further error") << "5000" << "2" << "0" << -4;
-        QTest::newRow("jam and another bit") << "5000" << "3" << "0" << -2;
-        QTest::newRow("busy once awake") << "600" << "0" << "1" << -22;
+        QTest::newRow("never wakes") << "-1" << "0" << "0" << "0" << -111;
+        QTest::newRow("jam") << "5000" << "1" << "0" << "0" << -2;
+        QTest::newRow("further error") << "5000" << "2" << "0" << "0" << -4;
+        QTest::newRow("jam and another bit") << "5000" << "3" << "0" << "0" << -2;
+        QTest::newRow("busy once awake") << "600" << "0" << "1" << "0" << -22;
+        QTest::newRow("status lost while asleep") << "5000" << "0" << "0" << "1" << -31;
     }
 
     void wakeUpOutcomes()
@@ -301,8 +303,10 @@ private slots:
         QFETCH(QString, wakeUpTime);
         QFETCH(QString, errorBits);
         QFETCH(QString, busyAtPage);
+        QFETCH(QString, statusFailAfter);
         QFETCH(int, code);
-        sim.configure({{"WakeUpTime", wakeUpTime}, {"WakeUpErrorBits", errorBits}, {"BusyAtPage", busyAtPage}});
+        sim.configure({{"WakeUpTime", wakeUpTime}, {"WakeUpErrorBits", errorBits}, {"BusyAtPage", busyAtPage},
+                       {"DeviceStatusFailAfter", statusFailAfter}});
         wakeUpLimitMs = 1500;
         const Outcome o = run(request(), TargetLocal);
         QCOMPARE(o.errors, QList<int>{code});
