@@ -1,13 +1,8 @@
 #include "cloud/cloudthread.h"
 
-#include "cloud/cloudservice.h"
 #include "cloud/evernote/evernotemanager.h"
 
 #include <QDebug>
-
-namespace {
-const int kRequestUserInfo = 9;
-} // namespace
 
 CloudThread::CloudThread(QObject *parent)
     : QThread(parent)
@@ -40,7 +35,7 @@ void CloudThread::run()
     qDebug() << "CloudThread::run" << nOperation;
     if (!manager)
         return;
-    if (nOperation == kRequestUserInfo) {
+    if (nOperation == RequestUserInfo) {
         emit finishedRequestUserInfo(manager->requestUserInfo(), CloudEvernote);
     } else if (nOperation == RequestListFolders) {
         emit finishedDownloadFolder(manager->listAllFolders(), CloudEvernote);

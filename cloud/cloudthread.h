@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cloud/cloudservice.h"
+
 #include <QString>
 #include <QThread>
 
@@ -20,6 +22,10 @@ class CloudThread : public QThread
 {
     Q_OBJECT
 public:
+    // Operations are the request kinds (RequestCreateFolder, RequestListFolders,
+    // RequestUploadData) and this one, which no dialog starts.
+    static constexpr int RequestUserInfo = 9;
+
     explicit CloudThread(QObject *parent = nullptr);
 
     void setOperation(EvernoteManager *manager, int nOperation, const QString &strArg1 = QString(),

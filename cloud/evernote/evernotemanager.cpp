@@ -286,6 +286,9 @@ QByteArray EvernoteManager::enmlContent(const QByteArray &md5Hex, const QString 
     xml.writeAttribute(QStringLiteral("type"), mime);
     xml.writeEndElement();
     xml.writeEndDocument();
+    // The writer ends the document with a line break; the content is one line.
+    while (text.endsWith('\n'))
+        text.chop(1);
     return text;
 }
 
