@@ -71,7 +71,7 @@ QString readModuleValue(const QString &name)
     if (file.isEmpty())
         return QString();
     QSettings ini(file, QSettings::IniFormat);
-    return ini.value(QLatin1String(kSection) + name).toString().trimmed();
+    return iniText(ini, QLatin1String(kSection) + name).trimmed();
 }
 
 QString withoutTrailingSlash(QString s)
@@ -124,7 +124,8 @@ QString cloudHost(CloudHost role)
     if (!value.isEmpty()) {
         if (isAcceptableCloudHost(QUrl(value, QUrl::StrictMode)))
             return withoutTrailingSlash(value);
-        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << value;
+        // A password in the address stays out of the log.
+        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << QUrl(value).toString(QUrl::RemoveUserInfo);
     }
     return cloudHostDefault(role);
 }

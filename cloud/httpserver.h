@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -33,7 +34,9 @@ public:
     // Takes port, path and address from the redirect URI; false when it has
     // no port or its host is not a loopback address.
     bool setRedirectURL(const QString &url);
-    // (Re)starts listening; false when no address could be bound.
+    // (Re)starts listening; false, and not listening, when the port is taken
+    // (on ::1 too, for "localhost"); a machine without IPv6 listens on
+    // 127.0.0.1 alone.
     bool startListening();
     void stopListening();
 
@@ -73,7 +76,7 @@ private:
     void sendEmptyAnswer(QTcpSocket *socket);
     void sendAnswer(QTcpSocket *socket, const QByteArray &body);
     void dropConnection(QTcpSocket *socket);
-    QTcpServer *listenOn(const QHostAddress &address, quint16 port);
+    QTcpServer *listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error = nullptr);
 
     QTcpServer *tcpServer = nullptr;     // IPv4 loopback, or the one address given
     QTcpServer *tcpServerIPv6 = nullptr; // ::1, when the host is "localhost"
