@@ -2,19 +2,17 @@
 // tst_package.sh. Loaded into it with LD_PRELOAD; does nothing unless
 // LUMERITH_DRIVER_REPORT names a report file.
 //
-//   main window shown ("button:" the Select Machine text) --> Select Machine
+//   main window idle ("button:" the Select Machine text) --> Select Machine
 //   --> scanner dialog ("device:" per entry) --> first entry, OK
 //   --> ("title:") local tab, LUMERITH_DRIVER_FOLDER, Scan --> job ended
-//   --> close the window --> "done"
+//   --> "done", close the window
 //
-// A message box on the way is reported ("box:") and accepted; after two
-// minutes without reaching the end the program exits with code 2.
+// A message box on the way is reported ("box:") and ends the program with
+// code 3; two minutes without reaching the end end it with code 2.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
@@ -41,6 +39,7 @@ public:
     }
 
 protected:
+    // A short job may start and end between two polls.
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::EnabledChange && !static_cast<QWidget *>(watched)->isEnabled())
@@ -49,21 +48,12 @@ protected:
     }
 
 private:
-    enum Step { WaitForWindow, ChooseScanner, StartScan, WaitForScan, Finished };
+    enum Step { WaitForWindow, ChooseScanner, StartScan, WaitForScan };
 
     void write(const QString &line)
     {
         report.write(line.toUtf8() + '\n');
         report.flush();
-    }
-
-    static QMainWindow *mainWindow()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *window = qobject_cast<QMainWindow *>(w); window && window->isVisible())
-                return window;
-        }
-        return nullptr;
     }
 
     template <typename T> static T *child(QWidget *parent, const char *name)
@@ -77,10 +67,16 @@ private:
         QTimer::singleShot(0, button, [button] { button->click(); });
     }
 
-    bool idle(QMainWindow *window) const
+    static QMainWindow *idleMainWindow()
     {
-        QWidget *central = window ? window->centralWidget() : nullptr;
-        return central && central->isEnabled() && !QApplication::activeModalWidget();
+        if (QApplication::activeModalWidget())
+            return nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *window = qobject_cast<QMainWindow *>(w);
+            if (window && window->isVisible() && window->centralWidget() && window->centralWidget()->isEnabled())
+                return window;
+        }
+        return nullptr;
     }
 
     void poll()
@@ -91,81 +87,57 @@ private:
             QCoreApplication::exit(2);
             return;
         }
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            if (box->property("reported").toBool())
-                return;
-            box->setProperty("reported", true);
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             write("box: " + box->text());
-            if (QAbstractButton *ok = box->buttons().value(0))
-                click(ok);
+            timer.stop();
+            QCoreApplication::exit(3);
             return;
         }
-        QMainWindow *window = mainWindow();
+        QMainWindow *window = idleMainWindow();
         switch (step) {
         case WaitForWindow:
-            if (!idle(window))
-                return;
-            if (QPushButton *devices = child<QPushButton>(window, "pushButtonGeneralDevices")) {
+            if (auto *devices = child<QPushButton>(window, "pushButtonGeneralDevices")) {
                 write("button: " + devices->text());
                 click(devices);
                 step = ChooseScanner;
             }
             return;
-        case ChooseScanner:
-            chooseScanner();
+        case ChooseScanner: {
+            auto *devices = child<QComboBox>(modal, "comboBoxDevice");
+            auto *ok = child<QPushButton>(modal, "pushButtonOK");
+            if (!devices || !ok)
+                return;
+            for (int i = 0; i < devices->count(); ++i)
+                write("device: " + devices->itemText(i));
+            // The last entry is for typing an address; the first is a scanner if any is.
+            devices->setCurrentIndex(0);
+            click(ok);
+            step = StartScan;
             return;
-        case StartScan:
-            if (!idle(window))
+        }
+        case StartScan: {
+            auto *folder = child<QLineEdit>(window, "lineEditManagerFolder");
+            auto *tabs = child<QTabWidget>(window, "tabWidgetSetting");
+            auto *scan = child<QPushButton>(window, "pushButtonScan");
+            if (!folder || !tabs || !scan)
                 return;
             write("title: " + window->windowTitle());
-            startScan(window);
+            folder->setText(scanFolder);
+            tabs->setCurrentIndex(1);
+            window->centralWidget()->installEventFilter(this);
+            click(scan);
+            step = WaitForScan;
             return;
+        }
         case WaitForScan:
-            if (!scanStarted || !idle(window))
+            if (!scanStarted || !window)
                 return;
             write("done");
-            step = Finished;
             timer.stop();
             window->close();
             return;
-        case Finished:
-            return;
         }
-    }
-
-    void chooseScanner()
-    {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog || qstrcmp(dialog->metaObject()->className(), "SelectDeviceDialog") != 0)
-            return;
-        QComboBox *devices = child<QComboBox>(dialog, "comboBoxDevice");
-        QPushButton *ok = child<QPushButton>(dialog, "pushButtonOK");
-        if (!devices || !ok)
-            return;
-        for (int i = 0; i < devices->count(); ++i)
-            write("device: " + devices->itemText(i));
-        // The last entry is the one for typing an address; the first is a scanner if any is.
-        devices->setCurrentIndex(0);
-        click(ok);
-        step = StartScan;
-    }
-
-    void startScan(QMainWindow *window)
-    {
-        auto *folder = child<QLineEdit>(window, "lineEditManagerFolder");
-        auto *tabs = child<QTabWidget>(window, "tabWidgetSetting");
-        auto *scan = child<QPushButton>(window, "pushButtonScan");
-        if (!folder || !tabs || !scan) {
-            write("missing: local tab controls");
-            QCoreApplication::exit(2);
-            return;
-        }
-        folder->setText(QDir::toNativeSeparators(scanFolder));
-        tabs->setCurrentIndex(1);
-        // A short job may start and end between two polls.
-        window->centralWidget()->installEventFilter(this);
-        click(scan);
-        step = WaitForScan;
     }
 
     QFile report;
@@ -181,7 +153,7 @@ void startDriver()
     const QString reportPath = qEnvironmentVariable("LUMERITH_DRIVER_REPORT");
     if (reportPath.isEmpty())
         return;
-    // Timers need the running application; start once its loop does.
+    // Runs inside the application object's constructor: start once its loop does.
     QTimer::singleShot(0, QCoreApplication::instance(), [reportPath] {
         new InstallDriver(reportPath, qEnvironmentVariable("LUMERITH_DRIVER_FOLDER"));
     });

@@ -99,9 +99,7 @@ cat "$report" 2>/dev/null || true
 [ $rc -eq 0 ] || { cat "$work/run.log"; fail "the program ended with code $rc"; }
 
 grep -qxF "done" "$report" || fail "the program did not get through listing and scanning"
-grep -qF "device: " "$report" || fail "no scanner offered"
 grep -q "^device: .*$model" "$report" || fail "SANE's test device ($model) was not offered"
-! grep -q '^box: ' "$report" || fail "the program showed a message"
 button=$(sed -n 's/^button: //p' "$report")
 [ -n "$button" ] && [ "$button" != "Select Machine" ] || fail "the German translation was not loaded ($button)"
 mapfile -t pages < <(find "$work/scans" -type f ! -name '.*')
