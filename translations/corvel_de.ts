@@ -123,6 +123,14 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>EvernoteManager</name>
+    <message>
+        <location filename="../cloud/evernote/evernotemanager.cpp" line="+332"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
+    </message>
+</context>
+<context>
     <name>HttpServer</name>
     <message>
         <location filename="../cloud/httpserver.cpp" line="+299"/>
