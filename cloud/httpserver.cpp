@@ -156,6 +156,11 @@ void HttpServer::setIdleTimeout(int ms)
     nIdleTimeoutMs = ms > 0 ? ms : 10000;
 }
 
+int HttpServer::evictionGraceMs() const
+{
+    return qMin(1000, nIdleTimeoutMs / 10);
+}
+
 void HttpServer::newConnection()
 {
     auto *server = qobject_cast<QTcpServer *>(sender());
@@ -165,26 +170,51 @@ void HttpServer::newConnection()
         QTcpSocket *socket = server->nextPendingConnection();
         if (!socket)
             break;
-        // Connections belong to this object, not to a listener that may be
-        // replaced while they are served.
-        socket->setParent(this);
-        if (connections.size() >= kMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        connections.insert(socket, Connection());
-        connect(socket, &QTcpSocket::readyRead, this, &HttpServer::clientRequest);
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket]() { dropConnection(socket); });
-        connect(socket, &QObject::destroyed, this, [this, socket]() { connections.remove(socket); });
-        auto *idle = new QTimer(socket);
-        idle->setSingleShot(true);
-        connect(idle, &QTimer::timeout, this, [this, socket]() {
-            socket->abort();
-            dropConnection(socket);
-        });
-        idle->start(nIdleTimeoutMs);
+        serveConnection(socket);
     }
+}
+
+void HttpServer::serveConnection(QTcpSocket *socket)
+{
+    // Connections belong to this object, not to a listener that may be
+    // replaced while they are served.
+    socket->setParent(this);
+    if (connections.size() >= kMaxConnections && !evictOldestWaiting()) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    Connection &connection = connections[socket];
+    connection.age.start();
+    connect(socket, &QTcpSocket::readyRead, this, &HttpServer::clientRequest);
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket]() { dropConnection(socket); });
+    connect(socket, &QObject::destroyed, this, [this, socket]() { connections.remove(socket); });
+    auto *deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, socket]() {
+        socket->abort();
+        dropConnection(socket);
+    });
+    deadline->start(nIdleTimeoutMs);
+}
+
+bool HttpServer::evictOldestWaiting()
+{
+    QTcpSocket *oldest = nullptr;
+    qint64 oldestAge = -1;
+    for (auto it = connections.cbegin(); it != connections.cend(); ++it) {
+        const qint64 age = it->age.elapsed();
+        if (!it->bAnswered && age > oldestAge) {
+            oldest = it.key();
+            oldestAge = age;
+        }
+    }
+    if (!oldest || oldestAge < evictionGraceMs())
+        return false;
+    qDebug() << "Listener full: dropping a connection without a request after" << oldestAge << "ms";
+    oldest->abort();
+    dropConnection(oldest);
+    return true;
 }
 
 void HttpServer::dropConnection(QTcpSocket *socket)

@@ -2,6 +2,7 @@
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -49,9 +50,20 @@ public:
     // Longest request line accepted, and most connections served at once.
     static constexpr int kMaxRequestBytes = 16384;
     static constexpr int kMaxConnections = 32;
-    // A connection that has not sent a complete request line by then is
-    // dropped. Ten seconds in the product; tests shorten it.
+    // Each connection has this long from its start to send a complete
+    // request line; bytes trickling in do not extend it. Ten seconds in the
+    // product; tests shorten it.
     void setIdleTimeout(int ms);
+    // When all places are taken, a newcomer takes the place of the oldest
+    // connection still without a request line, once that one has had this
+    // long (a tenth of the deadline, at most one second): slow clients
+    // cannot keep the browser out, and a browser's fresh connection is not
+    // pushed out before it could speak.
+    int evictionGraceMs() const;
+
+    // Serves a connected socket as the listener serves its own; this object
+    // takes it over. The listener's way in, and a harness's without a network.
+    void serveConnection(QTcpSocket *socket);
 
 signals:
     void verificationReceived(QMap<QString, QString> params);
@@ -68,6 +80,7 @@ private:
     {
         QByteArray buffer;
         bool bAnswered = false;
+        QElapsedTimer age;
     };
 
     void parseDropboxRequest(const QString &request, QTcpSocket *socket);
@@ -76,6 +89,8 @@ private:
     void sendEmptyAnswer(QTcpSocket *socket);
     void sendAnswer(QTcpSocket *socket, const QByteArray &body);
     void dropConnection(QTcpSocket *socket);
+    // Frees a place for a newcomer; false when every holder is still within its grace.
+    bool evictOldestWaiting();
     QTcpServer *listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error = nullptr);
 
     QTcpServer *tcpServer = nullptr;     // IPv4 loopback, or the one address given

@@ -9,9 +9,11 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -96,6 +98,7 @@ private slots:
     void listensOnLoopbackOnly();
     void heldPortIsNoListener_data();
     void heldPortIsNoListener();
+    void signInThroughTheListener_data();
     void signInThroughTheListener();
 
 private:
@@ -353,8 +356,18 @@ void TestHttpServer::heldPortIsNoListener()
     QVERIFY(s.listeningAddresses().isEmpty());
 }
 
+void TestHttpServer::signInThroughTheListener_data()
+{
+    QTest::addColumn<int>("slowClients");
+    QTest::newRow("alone") << 0;
+    // Other local clients hold more connections than the listener has
+    // places, each sending a request line one byte at a time.
+    QTest::newRow("beside 40 slow clients") << 40;
+}
+
 void TestHttpServer::signInThroughTheListener()
 {
+    QFETCH(int, slowClients);
     rawMessages().clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
     // What the login dialog wires up: the authorization's verdict signal to
@@ -370,6 +383,25 @@ void TestHttpServer::signInThroughTheListener()
     QVERIFY(auth.server().startListening());
     const quint16 p = auth.server().serverPort();
 
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < slowClients; ++i) {
+        slow.emplace_back(new QTcpSocket);
+        slow.back()->connectToHost(QHostAddress::LocalHost, p);
+    }
+    QTimer trickle;
+    connect(&trickle, &QTimer::timeout, this, [&slow]() {
+        for (const auto &s : slow)
+            s->write("a");
+    });
+    trickle.start(50);
+    auto holding = [&slow]() {
+        return std::count_if(slow.begin(), slow.end(), [](const std::unique_ptr<QTcpSocket> &s) {
+            return s->state() == QAbstractSocket::ConnectedState;
+        });
+    };
+    if (slowClients > 0)
+        QTest::qWait(auth.server().evictionGraceMs() + 300); // they have held their places a while
+
     // The browser: the redirect without its fragment, then what the page script asks for.
     QCOMPARE(bodyOf(get(p, "/cloud").answer).size(), 297);
     const QString redirect = "http://127.0.0.1:53511/cloud#access_token=sl.token-1&token_type=bearer&state=" + state
@@ -380,6 +412,9 @@ void TestHttpServer::signInThroughTheListener()
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(auth.accessToken(), QString("sl.token-1"));
     QCOMPARE(readHexValue(configFile().uiConfigFile(), "dropbox/AccountId"), QString("dbid:AAH4f99"));
+    // Done while they still hold the listener, not after their deadline freed it.
+    if (slowClients > 0)
+        QVERIFY(holding() > 0);
     qInstallMessageHandler(previous);
     // The token travelled through the listener and the check; no line named it.
     QVERIFY(rawMessages().size() > 3);
