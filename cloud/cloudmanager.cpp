@@ -1,12 +1,12 @@
 #include "cloud/cloudmanager.h"
 
+#include "cloud/cloudnetwork.h"
 #include "cloud/requesttimeout.h"
 
 #include <QDebug>
 #include <QMetaEnum>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
 
 CloudManager::CloudManager(const char *logTag, QObject *parent)
     : QObject(parent)
@@ -108,9 +108,7 @@ void CloudManager::timeoutRequest()
 QNetworkAccessManager *CloudManager::network()
 {
     if (!networkManager) {
-        networkManager = new QNetworkAccessManager(this);
-        // Service traffic never goes through a proxy.
-        networkManager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+        networkManager = newCloudNetworkManager(this);
     }
     return networkManager;
 }

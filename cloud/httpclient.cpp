@@ -1,6 +1,7 @@
 #include "cloud/httpclient.h"
 
 #include "app/redact.h"
+#include "cloud/cloudnetwork.h"
 #include "cloud/requesttimeout.h"
 
 #include <QDebug>
@@ -8,6 +9,8 @@
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+
+#include <memory>
 
 HttpClient::HttpClient(QObject *parent)
     : QObject(parent)
@@ -26,11 +29,11 @@ int HttpClient::postAndWait(const QNetworkRequest &request, const QByteArray &da
     int result = 0;
     {
         QEventLoop loop;
-        QNetworkAccessManager manager;
-        connect(&manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
+        const std::unique_ptr<QNetworkAccessManager> manager(newCloudNetworkManager(nullptr));
+        connect(manager.get(), &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
         connect(this, &HttpClient::cancelHttpRequest, &loop, &QEventLoop::quit);
 
-        QNetworkReply *reply = manager.post(request, data);
+        QNetworkReply *reply = manager->post(request, data);
         connect(reply, &QNetworkReply::uploadProgress, this, &HttpClient::uploadProgress);
         // An answer that arrives slowly but steadily is progress too.
         connect(reply, &QNetworkReply::downloadProgress, this, &HttpClient::downloadProgress);

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs; does nothing when all are present.
+#   scripts/install-deps.sh          what the build and the tests need
+#   scripts/install-deps.sh clang    and clang with its sanitizer and libFuzzer
+#                                    runtimes (scripts/test-sanitize.sh, scripts/fuzz.sh)
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,9 @@ packages=(
   xvfb xauth
   dpkg-dev file appstream desktop-file-utils
 )
+if [ "${1:-}" = clang ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

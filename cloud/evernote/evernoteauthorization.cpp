@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/redact.h"
 #include "cloud/cloudconfig.h"
+#include "cloud/cloudnetwork.h"
 #include "cloud/cloudservice.h"
 #include "cloud/requesttimeout.h"
 
@@ -11,7 +12,6 @@
 #include <QDebug>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QUrlQuery>
 #include <QUuid>
@@ -136,8 +136,7 @@ EvernoteAuthorization::QueryItems EvernoteAuthorization::signedItems(const QStri
 QNetworkReply *EvernoteAuthorization::get(const QueryItems &items)
 {
     if (!networkManager) {
-        networkManager = new QNetworkAccessManager(this);
-        networkManager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+        networkManager = newCloudNetworkManager(this);
     }
     QByteArray query;
     for (const auto &item : items) {
