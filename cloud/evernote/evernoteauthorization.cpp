@@ -17,6 +17,7 @@
 #include <QUuid>
 #include <QtEndian>
 
+#include <cctype>
 #include <cstdlib>
 
 namespace {
@@ -65,6 +66,23 @@ QList<QPair<QByteArray, QByteArray>> formPairs(const QByteArray &body)
         pairs.append(eq < 0 ? qMakePair(part, QByteArray()) : qMakePair(part.left(eq), part.mid(eq + 1)));
     }
     return pairs;
+}
+
+// A value as a form-encoded answer carries it (RFC 5849, 3.6): unreserved
+// characters and percent escapes only, so it can go into an address as it is.
+bool isEncodedValue(const QByteArray &value)
+{
+    for (int i = 0; i < value.size(); ++i) {
+        const char c = value.at(i);
+        if (c == '%') {
+            if (i + 2 >= value.size() || !isxdigit(uchar(value.at(i + 1))) || !isxdigit(uchar(value.at(i + 2))))
+                return false;
+            i += 2;
+        } else if (!isalnum(uchar(c)) && c != '-' && c != '.' && c != '_' && c != '~' && c != '+') {
+            return false;
+        }
+    }
+    return true;
 }
 
 const char *errorName(QNetworkReply::NetworkError error)
@@ -187,7 +205,9 @@ void EvernoteAuthorization::finishedTemporaryToken()
                 strTemporarySecret = decoded(pair.second);
         }
     }
-    if (rawToken.isEmpty()) {
+    if (rawToken.isEmpty() || !isEncodedValue(rawToken)) {
+        // A token that is not encoded text would not reach the login page
+        // as it was given (a zero byte ends it, a "#" cuts it short).
         if (!failed)
             qWarning() << "Temporary token missing from response";
         emit generateTemporaryToken(-200, QString());

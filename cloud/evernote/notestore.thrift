@@ -29,13 +29,15 @@ enum EDAMErrorCode {
   RATE_LIMIT_REACHED = 19
 }
 
+// The error codes travel as i32 (an enum's wire form) and are held as
+// numbers: a code the service adds later is not a value outside the enum.
 exception EDAMUserException {
-  1: required EDAMErrorCode errorCode
+  1: required i32 errorCode
   2: optional string parameter
 }
 
 exception EDAMSystemException {
-  1: required EDAMErrorCode errorCode
+  1: required i32 errorCode
   2: optional string message
   3: optional i32 rateLimitDuration
 }

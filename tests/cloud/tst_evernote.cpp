@@ -315,6 +315,7 @@ void TestEvernote::uploadFailures_data()
     QTest::newRow("monthly quota") << "quota" << -217 << checked;
     QTest::newRow("note too large") << "size" << -218 << checked;
     QTest::newRow("unknown notebook") << "notebook" << -210 << checked;
+    QTest::newRow("error code added later") << "new code" << -210 << checked;
     QTest::newRow("page file gone") << "file" << -201 << QStringList{"getSyncState"};
     QTest::newRow("expired by the service's clock") << "clock" << -200 << QStringList{"getSyncState"};
     QTest::newRow("expired, service says so") << "expired" << -200 << QStringList{"getSyncState"};
@@ -348,6 +349,13 @@ void TestEvernote::uploadFailures()
         auth.saveAccessToken(QString());
     else if (fault == "clear text")
         auth.saveNoteStoreUrl("http://notes.example.com/shard/s1/notestore");
+    if (fault == "new code") {
+        // The quota error (7) with a code that is in no list of this client.
+        fake->setMonthlyQuota(100 * 1024);
+        fake->setAnswerFilter("createNote", [](QByteArray a) {
+            return a.replace(QByteArray("\x08\x00\x01\x00\x00\x00\x07", 7), QByteArray("\x08\x00\x01\x00\x00\x03\xe8", 7));
+        });
+    }
 
     EvernoteManager manager;
     QCOMPARE(runOperation(manager, RequestUploadData, guid, pagePath, 1).args, QVariantList({code, pagePath, QString()}));

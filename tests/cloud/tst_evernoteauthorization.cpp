@@ -50,6 +50,8 @@ private slots:
     void signInStoresAccount();
     void signIn_data();
     void signIn();
+    void temporaryTokenForm_data();
+    void temporaryTokenForm();
     void redirectCheck_data();
     void redirectCheck();
     void busyRedirectPort();
@@ -175,6 +177,29 @@ void TestEvernoteAuthorization::signIn()
         QCOMPARE(auth.accessToken(), finishCode == 0 ? fake->accessToken() : QString());
     }
     QCOMPARE(fake->refusals().join(','), refusal);
+}
+
+void TestEvernoteAuthorization::temporaryTokenForm_data()
+{
+    // As the service writes the token in its answer; empty: not accepted.
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("onPage");
+    QTest::newRow("encoded") << QByteArray("en.a%2Bb-c_d~e") << "en.a%2Bb-c_d~e";
+    QTest::newRow("zero byte") << QByteArray("en.a\0b", 6) << "";
+    QTest::newRow("blank") << QByteArray("en.a b") << "";
+    QTest::newRow("fragment mark") << QByteArray("en.a#b") << "";
+    QTest::newRow("broken escape") << QByteArray("en.a%2") << "";
+}
+
+void TestEvernoteAuthorization::temporaryTokenForm()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, onPage);
+    fake->setRawTemporaryToken(raw);
+    EvernoteAuthorization auth;
+    // The login page is opened with the token exactly as given, or not at all.
+    const QString page = firstLeg(auth, onPage.isEmpty() ? -200 : 0);
+    QCOMPARE(page, onPage.isEmpty() ? QString() : fake->base() + "/OAuth.action?oauth_token=" + onPage);
 }
 
 void TestEvernoteAuthorization::redirectCheck_data()

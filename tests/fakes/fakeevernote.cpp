@@ -303,8 +303,9 @@ FakeHttpEndpoint::Answer FakeEvernote::oauth(const FakeHttpEndpoint::Request &re
         else if (verifySignedRequest(query, QString(), why)) {
             const QString temporary = QStringLiteral("lumerith.%1.%2").arg(nextGuid++).arg(QRandomGenerator::global()->generate(), 0, 16);
             callbacks.insert(temporary, callback);
-            answer = "oauth_token=" + enc(temporary) + "&oauth_token_secret=" + enc(strTemporarySecret)
-                     + "&oauth_callback_confirmed=true";
+            answer = "oauth_token=" + (rawTemporaryToken.isEmpty() ? enc(temporary) : rawTemporaryToken)
+                     + "&oauth_token_secret=" + enc(strTemporarySecret) + "&oauth_callback_confirmed=true";
+            rawTemporaryToken.clear();
         }
     } else {
         const QString verifier = query.queryItemValue(QStringLiteral("oauth_verifier"), QUrl::FullyDecoded);

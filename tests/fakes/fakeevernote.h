@@ -53,6 +53,9 @@ public:
     void setConsumer(const QString &key, const QString &secret);
     // Secret given with every temporary token (Evernote's own is empty).
     void setTemporarySecret(const QString &secret) { strTemporarySecret = secret; }
+    // The next temporary token goes out as these bytes, unencoded, as a
+    // faulty service might write it.
+    void setRawTemporaryToken(const QByteArray &bytes) { rawTemporaryToken = bytes; }
     // The user declines on the authorization page: no verifier.
     void setUserDeclines(bool b) { bUserDeclines = b; }
     QStringList refusals() const { return oauthRefusals; }
@@ -93,6 +96,7 @@ private:
     QString strConsumerKey = QStringLiteral("tam-vek");
     QString strConsumerSecret = QStringLiteral("5d0f1e93ab7c2e68");
     QString strTemporarySecret = QStringLiteral("tsec-4711");
+    QByteArray rawTemporaryToken;
     bool bUserDeclines = false;
     QHash<QString, QString> temporaryTokens; // token -> verifier, once authorized
     QHash<QString, QString> callbacks;        // token -> callback

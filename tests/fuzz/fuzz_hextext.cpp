@@ -8,13 +8,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
-namespace {
-QString file;
-}
-
 void setUpTarget()
 {
-    file = fuzzScratchDir() + QStringLiteral("/hex.ini");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -42,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     default: {
         // A settings file written by anyone: the value of the key, or nothing.
+        // A new name each time: a file rewritten in the same instant with the
+        // same size would be read from the settings cache.
+        static int generation = 0;
+        const QString file = fuzzScratchDir() + QStringLiteral("/hex%1.ini").arg(generation++);
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 0;
@@ -51,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         static const QRegularExpression plainHex(QStringLiteral("^([0-9a-fA-F]{2})*$"));
         if (plainHex.match(QString::fromLatin1(bytes)).hasMatch())
             fuzzCheck(value == QString::fromUtf8(QByteArray::fromHex(bytes)), "a stored value reads back");
+        QFile::remove(file);
         break;
     }
     }

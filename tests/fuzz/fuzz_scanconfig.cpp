@@ -6,6 +6,8 @@
 // that become the glass list's and the feeder list's items (so that the
 // records' own rules are reached without first guessing hex text). Any
 // other first byte: the file's text.
+#include "app/configfile.h"
+#include "app/globals.h"
 #include "fuzz/fuzzdriver.h"
 #include "scan/devicelists.h"
 #include "scan/scanrequest.h"
@@ -18,8 +20,6 @@
 #include <cstring>
 
 namespace {
-QString file;
-QString copy;
 
 QByteArray recordsFile(const QByteArray &input)
 {
@@ -66,8 +66,6 @@ void checkLoaded(ScanConfigurationStore &store, int source)
 
 void setUpTarget()
 {
-    file = fuzzSettingsFile();
-    copy = fuzzScratchDir() + QStringLiteral("/saved.ini");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -75,13 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     const QByteArray input = fuzzBytes(data + 1, size - 1);
+    // A new name each time: a file rewritten in the same instant with the
+    // same size would be read from the settings cache.
+    static int generation = 0;
+    const QString file = fuzzScratchDir() + QStringLiteral("/settings%1.ini").arg(generation);
+    const QString copy = fuzzScratchDir() + QStringLiteral("/saved%1.ini").arg(generation++);
     {
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 0;
         out.write(data[0] == 'r' ? recordsFile(input) : input);
     }
-    QFile::remove(copy);
 
     ScanConfigurationStore store;
     store.buildDefaults(data[0] % 2 == 0);
@@ -98,7 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkSame(store, again, source);
 
     // The port settings come from the same file.
+    const QString settingsFile = configFile().strUIConfig;
+    configFile().strUIConfig = file;
     deviceLists().loadPortSettings();
+    configFile().strUIConfig = settingsFile;
+    QFile::remove(file);
+    QFile::remove(copy);
     const DeviceRecord device = deviceLists().currentDevice();
     fuzzCheck(device.portName[255] == 0 && device.alias[63] == 0 && device.model[63] == 0, "port texts stay terminated");
     fuzzCheck(device.deviceType <= 2, "a stored device type is a known one");
