@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QMultiHash>
 #include <QTreeWidgetItem>
+#include <QVector>
 
 #include <algorithm>
 
@@ -162,26 +163,31 @@ void DropboxFolder::fillFolderTree(QTreeWidgetItem *root) const
         if (!parent.isNull())
             childrenByParent.insert(parent, i);
     }
-    for (const DropboxFolderEntry &entry : folders) {
+    // Each entry goes into the tree once: a path the service repeated would
+    // otherwise bring its whole subtree again under every copy, doubling
+    // the tree with each repeated level.
+    QVector<bool> placed(folders.size(), false);
+    for (int i = 0; i < folders.size(); ++i) {
         // A top-level folder: "/" and its name.
-        if (entry.pathLower.split('/').size() == 2)
-            addSubtree(root, entry, childrenByParent, 0);
+        if (folders.at(i).pathLower.split('/').size() == 2)
+            addSubtree(root, i, childrenByParent, placed, 0);
     }
 }
 
-void DropboxFolder::addSubtree(QTreeWidgetItem *parent, const DropboxFolderEntry &entry,
-                               const QMultiHash<QString, int> &childrenByParent, int depth) const
+void DropboxFolder::addSubtree(QTreeWidgetItem *parent, int index, const QMultiHash<QString, int> &childrenByParent,
+                               QVector<bool> &placed, int depth) const
 {
+    const DropboxFolderEntry &entry = folders.at(index);
+    placed[index] = true;
     QTreeWidgetItem *item = addCloudFolderItem(parent, entry.name, entry.id);
     if (depth >= kMaxDepth)
         return;
     // In listing order (QMultiHash gives the latest insertion first).
     QList<int> children = childrenByParent.values(entry.pathLower);
     std::sort(children.begin(), children.end());
-    for (int index : children) {
-        const DropboxFolderEntry &child = folders.at(index);
-        if (child.pathLower != entry.pathLower)
-            addSubtree(item, child, childrenByParent, depth + 1);
+    for (int child : children) {
+        if (!placed.at(child) && folders.at(child).pathLower != entry.pathLower)
+            addSubtree(item, child, childrenByParent, placed, depth + 1);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QString>
+#include <QVector>
 
 class QTreeWidgetItem;
 
@@ -56,8 +57,8 @@ public slots:
 private:
     void handleListReply(QNetworkReply *reply, const QByteArray &body);
     void handleCreateReply(const QByteArray &body);
-    void addSubtree(QTreeWidgetItem *parent, const DropboxFolderEntry &entry,
-                    const QMultiHash<QString, int> &childrenByParent, int depth) const;
+    void addSubtree(QTreeWidgetItem *parent, int index, const QMultiHash<QString, int> &childrenByParent,
+                    QVector<bool> &placed, int depth) const;
 
     int nOperation = 0;
     QMutex mutex;

@@ -289,8 +289,9 @@ void TestDropboxFolder::malformedPagesAreErrors()
 
 void TestDropboxFolder::oddEntriesKeepTheTreeFinite()
 {
-    // A path without "/", one that is its own parent's name, a file and a
-    // deleted item. The tree stays finite and shows the real folder.
+    // A path without "/", one that is its own parent's name, a file, a
+    // deleted item and a path given twice. The tree stays finite and shows
+    // each real folder once.
     DropboxFolder folder;
     QSignalSpy listed(&folder, &DropboxFolder::finishedDownloadFolder);
     fake->setCannedListAnswer(R"({"entries": [
@@ -298,15 +299,17 @@ void TestDropboxFolder::oddEntriesKeepTheTreeFinite()
         {".tag": "Folder", "name": "a", "path_lower": "/a", "path_display": "/A", "id": "id:2"},
         {".tag": "folder", "name": "", "path_lower": "", "path_display": "", "id": "id:3"},
         {".tag": "file", "name": "f", "path_lower": "/a/f", "path_display": "/A/f", "id": "id:4"},
-        {".tag": "deleted", "name": "d", "path_lower": "/d", "path_display": "/d"}],
+        {".tag": "deleted", "name": "d", "path_lower": "/d", "path_display": "/d"},
+        {".tag": "folder", "name": "a2", "path_lower": "/a", "path_display": "/A", "id": "id:5"},
+        {".tag": "folder", "name": "b", "path_lower": "/a/b", "path_display": "/A/b", "id": "id:6"}],
         "cursor": "c", "has_more": false})");
     folder.listAllFolders();
     QTRY_COMPARE(listed.count(), 1);
     QCOMPARE(listed.at(0).at(0).toInt(), 0);
-    QCOMPARE(folder.folderList().size(), 3);
+    QCOMPARE(folder.folderList().size(), 5);
     QTreeWidgetItem root;
     folder.fillFolderTree(&root);
-    QCOMPARE(describe(&root), QStringList{"a"});
+    QCOMPARE(describe(&root), (QStringList{"a", "  b", "a2"}));
 }
 
 void TestDropboxFolder::cancelAndTimeout()
