@@ -20,12 +20,12 @@
 #include <QThread>
 #include <QTreeWidgetItem>
 #include <QXmlStreamWriter>
+#include <QtEndian>
 
 #include <memory>
 
 using apache::thrift::TConfiguration;
 using apache::thrift::protocol::TBinaryProtocol;
-using apache::thrift::protocol::TMessageType;
 using apache::thrift::transport::TMemoryBuffer;
 
 namespace {
@@ -39,22 +39,20 @@ QString fromStd(const std::string &text)
 }
 
 // The answer must be a reply (or the service's exception message) to the
-// call just sent, with the sequence id it carried (0).
+// call just sent, with the sequence id it carried (0). The strict binary
+// header is read here rather than through the protocol, which would hold
+// the type byte, whatever it is, in its message type enum.
 bool isReplyTo(const QByteArray &answer, const char *method)
 {
-    try {
-        auto buffer = std::make_shared<TMemoryBuffer>(reinterpret_cast<uint8_t *>(const_cast<char *>(answer.data())),
-                                                      uint32_t(answer.size()), TMemoryBuffer::OBSERVE);
-        TBinaryProtocol protocol(buffer, answer.size(), answer.size(), true, true);
-        std::string name;
-        TMessageType type;
-        int32_t seqid = -1;
-        protocol.readMessageBegin(name, type, seqid);
-        return name == method && seqid == 0
-               && (type == apache::thrift::protocol::T_REPLY || type == apache::thrift::protocol::T_EXCEPTION);
-    } catch (const apache::thrift::TException &) {
+    const QByteArray name(method);
+    if (answer.size() < 12 + name.size())
         return false;
-    }
+    const quint32 versionAndType = qFromBigEndian<quint32>(answer.constData());
+    const quint32 type = versionAndType & 0xffu;
+    return (versionAndType & 0xffff0000u) == 0x80010000u
+           && (type == apache::thrift::protocol::T_REPLY || type == apache::thrift::protocol::T_EXCEPTION)
+           && qFromBigEndian<qint32>(answer.constData() + 4) == name.size() && answer.mid(8, name.size()) == name
+           && qFromBigEndian<qint32>(answer.constData() + 8 + name.size()) == 0;
 }
 } // namespace
 

@@ -93,6 +93,8 @@ std::function<QByteArray(QByteArray)> junk(const QString &kind)
         return [](QByteArray a) { return a.left(a.size() - 3); };
     if (kind == "other sequence id")
         return [](QByteArray a) { return withHeader(a, QByteArray(), 7); };
+    if (kind == "unknown message type")
+        return [](QByteArray a) { return a.replace(3, 1, "\x45"); };
     return [](QByteArray a) { return withHeader(a, "getSyncState", 0); };
 }
 } // namespace
@@ -371,6 +373,7 @@ void TestEvernote::junkAnswers_data()
     QTest::addColumn<int>("code");
     QTest::newRow("token check, error page") << 4 << "getSyncState" << "html" << -200;
     QTest::newRow("token check, truncated") << 4 << "getSyncState" << "truncated" << -200;
+    QTest::newRow("token check, unknown message type") << 4 << "getSyncState" << "unknown message type" << -200;
     QTest::newRow("chunk, error page") << 4 << "getFilteredSyncChunk" << "html" << -203;
     QTest::newRow("chunk, empty") << 4 << "getFilteredSyncChunk" << "empty" << -203;
     QTest::newRow("chunk, other sequence id") << 4 << "getFilteredSyncChunk" << "other sequence id" << -203;

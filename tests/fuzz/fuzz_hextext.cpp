@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         out.close();
         const QString value = readHexValue(file, QStringLiteral("dropbox/AccessToken"));
         static const QRegularExpression plainHex(QStringLiteral("^([0-9a-fA-F]{2})*$"));
-        if (plainHex.match(QString::fromLatin1(bytes)).hasMatch())
+        if (plainHex.match(QString::fromLatin1(bytes.constData(), bytes.size())).hasMatch())
             fuzzCheck(value == QString::fromUtf8(QByteArray::fromHex(bytes)), "a stored value reads back");
         QFile::remove(file);
         break;

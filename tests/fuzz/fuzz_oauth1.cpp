@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QByteArray query = redirect.status == 200 ? redirect.body : QByteArray::number(redirect.status) + ' ' + redirect.body;
     query.replace("{token}", page.mid(pagePrefix.size()).toLatin1());
-    const QUrl url(authorization.redirectUri() + QLatin1Char('?') + QString::fromLatin1(query));
+    const QUrl url(authorization.redirectUri() + QLatin1Char('?') + QString::fromLatin1(query.constData(), query.size()));
     const int redirectCode = authorization.getAuthorizationCode(url);
     fuzzCheck(redirectCode == 0 || redirectCode == -200 || redirectCode == -204, "a redirect is judged with a known code");
     if (redirectCode != 0) {
