@@ -233,9 +233,9 @@ void FakeGraph::handle(Request &r)
             const bool rename = r.queryValue("@microsoft.graph.conflictBehavior") == QLatin1String("rename");
             const QString name = path.mid(slash + 1);
             const Item existing = itemAt(path);
-            const QString id = existing.id.isEmpty() || existing.bFolder
-                                   ? newItem(rename ? freeName(parent.id, name) : name, parent.id, false)
-                                   : existing.id;
+            const QString id = existing.id.isEmpty() || existing.bFolder || rename
+                                   ? newItem(freeName(parent.id, name), parent.id, false)
+                                   : existing.id; // replaced
             items[id].data = r.body;
             items[id].size = r.body.size();
             items[id].md5 = QCryptographicHash::hash(r.body, QCryptographicHash::Md5);
