@@ -2,6 +2,7 @@
 
 #include "app/redact.h"
 #include "cloud/cloudservice.h"
+#include "cloud/filerangedevice.h"
 
 #include <QDebug>
 #include <QFile>
@@ -100,13 +101,14 @@ int GoogleFile::uploadData(const QString &sessionUrl)
         return -200;
     }
     qInfo() << redactSecrets(sessionUrl);
-    auto *file = new QFile(strFileName);
-    if (!file->open(QIODevice::ReadOnly)) {
+    QFileInfo info(strFileName);
+    const qint64 size = info.exists() ? info.size() : 0;
+    auto *file = new FileRangeDevice(strFileName, 0, size);
+    if (!info.exists() || !file->open()) {
         delete file;
         report(-201);
         return -201;
     }
-    const qint64 size = file->size();
     QNetworkRequest request = bearerRequest(QUrl(sessionUrl), token);
     // An empty file has no first and last byte: "*/0" is the form for it.
     request.setRawHeader("Content-Range", size > 0 ? QStringLiteral("bytes 0-%1/%2").arg(size - 1).arg(size).toLatin1()

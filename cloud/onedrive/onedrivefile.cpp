@@ -1,8 +1,8 @@
 #include "cloud/onedrive/onedrivefile.h"
 
 #include "app/redact.h"
-#include "cloud/chunkdevice.h"
 #include "cloud/cloudservice.h"
+#include "cloud/filerangedevice.h"
 #include "cloud/onedrive/onedrivefolder.h"
 
 #include <QDebug>
@@ -24,13 +24,6 @@ void OneDriveFile::report(int nErrorCode)
     if (nErrorCode == 0)
         nOperation = 0;
     emit finishedCreateFile(nErrorCode, strFileName, QString());
-}
-
-void OneDriveFile::releaseChunk()
-{
-    if (chunk)
-        chunk->release();
-    chunk.clear();
 }
 
 int OneDriveFile::createFile(const QString &strFolderId, const QString &strFileName, int nImageType)
@@ -97,18 +90,11 @@ int OneDriveFile::createFile(const QString &strFolderId, const QString &strFileN
 
 void OneDriveFile::sendFragment()
 {
-    QFile file(strFileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        report(-201);
-        return;
-    }
     const qint64 length = qMin(kFragmentSize, nFileSize - nOffset);
-    QByteArray bytes;
-    if (file.seek(nOffset))
-        bytes = file.read(length);
-    file.close();
-    if (bytes.size() != length) {
-        // The page file lost bytes since the session was opened.
+    auto *device = new FileRangeDevice(strFileName, nOffset, length);
+    if (!device->open()) {
+        // Gone, or shorter than when the session was opened.
+        delete device;
         report(-201);
         return;
     }
@@ -119,10 +105,8 @@ void OneDriveFile::sendFragment()
     QNetworkRequest request{QUrl(strUploadUrl)};
     request.setRawHeader("Content-Range", range);
     request.setHeader(QNetworkRequest::ContentLengthHeader, length);
-    auto *device = new ChunkDevice(std::move(bytes));
     QNetworkReply *reply = sendRequest(Method::Put, request, device, RequestUploadData);
     device->setParent(reply);
-    chunk = device;
     nOffset += length;
 }
 
@@ -139,8 +123,6 @@ void OneDriveFile::finishedRequest()
     const QByteArray body = reply->readAll();
     reply->close();
     reply->deleteLater();
-    if (kind == RequestUploadData)
-        releaseChunk();
     if (error != QNetworkReply::NoError && kind != RequestNone) {
         qDebug() << errorName(error) << reply->errorString();
         qDebug() << redactSecrets(QString::fromUtf8(body));

@@ -2,10 +2,7 @@
 
 #include "cloud/onedrive/onedrivemanager.h"
 
-#include <QPointer>
 #include <QString>
-
-class ChunkDevice;
 
 // Uploads one local file through an upload session in fragments of 5 MiB:
 //
@@ -15,7 +12,8 @@ class ChunkDevice;
 //
 // The upload address is pre-authenticated, so fragments go without the
 // bearer token. An empty file, which a session cannot hold, is written by one
-// PUT of the item's content instead. One fragment in memory at a time.
+// PUT of the item's content instead. Fragments are read from disk as they
+// are sent, so memory stays well below one fragment.
 class OneDriveFile : public OneDriveManager
 {
     Q_OBJECT
@@ -42,7 +40,6 @@ private:
     void sendFragment();
     void handleRefreshReply(QNetworkReply *reply, const QByteArray &body);
     void report(int nErrorCode);
-    void releaseChunk();
     static int uploadErrorCode(QNetworkReply::NetworkError error, int nHttpStatus, int nManagerCode);
 
     int nOperation = 0;
@@ -53,5 +50,4 @@ private:
     qint64 nFileSize = 0;
     QString strUploadUrl;
     bool bSimpleUpload = false;
-    QPointer<ChunkDevice> chunk;
 };

@@ -95,6 +95,7 @@ private:
     };
 
     void onNewConnection(QTcpServer *server, const QString &role);
+    static void quickAck(QTcpSocket *socket);
     void consume(QTcpSocket *socket, Connection &c, QByteArray data);
     bool parseHead(Connection &c);
     void respond(QTcpSocket *socket, Connection &c, bool bClose);
