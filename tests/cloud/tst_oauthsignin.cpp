@@ -95,6 +95,8 @@ private slots:
     void clientSecretRules();
     void refreshRequest_data();
     void refreshRequest();
+    void systemBrowserChoice_data();
+    void systemBrowserChoice();
 
 private:
     bool configure(const QMap<QString, QString> &extra = {});
@@ -463,6 +465,34 @@ void TestOAuthSignIn::refreshRequest()
         QCOMPARE(form.value("refresh_token"), QString("r/1+2"));
         QCOMPARE(form.value("grant_type"), QString("refresh_token"));
     });
+}
+
+void TestOAuthSignIn::systemBrowserChoice_data()
+{
+    QTest::addColumn<int>("service");
+    QTest::addColumn<QString>("value"); // null: key absent
+    QTest::addColumn<bool>("browser");
+    QTest::newRow("google by default") << int(CloudGoogleDrive) << QString() << true;
+    QTest::newRow("google switched off") << int(CloudGoogleDrive) << "0" << false;
+    QTest::newRow("google, unreadable value") << int(CloudGoogleDrive) << "maybe" << true;
+    QTest::newRow("onedrive by default") << int(CloudOneDrive) << QString() << false;
+    QTest::newRow("onedrive switched on") << int(CloudOneDrive) << "yes" << true;
+    QTest::newRow("dropbox always") << int(CloudDropbox) << QString() << true;
+    QTest::newRow("evernote never") << int(CloudEvernote) << QString() << false;
+}
+
+void TestOAuthSignIn::systemBrowserChoice()
+{
+    QFETCH(int, service);
+    QFETCH(QString, value);
+    QFETCH(bool, browser);
+    QMap<QString, QString> extra;
+    if (!value.isNull())
+        extra.insert(service == CloudGoogleDrive ? "GoogleSystemBrowser" : "OneDriveSystemBrowser", value);
+    QVERIFY(configure(extra));
+    QCOMPARE(cloudUsesSystemBrowser(service), browser);
+    if (service == CloudGoogleDrive || service == CloudOneDrive)
+        withAuth(service, [&](auto &auth) { QCOMPARE(auth.usesSystemBrowser(), browser); });
 }
 
 QTEST_MAIN(TestOAuthSignIn)
