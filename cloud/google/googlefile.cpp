@@ -13,6 +13,13 @@
 #include <QUrlQuery>
 
 namespace {
+// Whoever holds a session address can send to it: its query stays out of the log.
+QString sessionForLog(const QString &address)
+{
+    const QUrl url(address);
+    return url.hasQuery() ? url.toString(QUrl::RemoveQuery) + QStringLiteral("?") + redacted() : address;
+}
+
 QNetworkRequest bearerRequest(const QUrl &url, const QString &token)
 {
     QNetworkRequest request(url);
@@ -100,7 +107,7 @@ int GoogleFile::uploadData(const QString &sessionUrl)
         report(-200);
         return -200;
     }
-    qInfo() << redactSecrets(sessionUrl);
+    qInfo() << sessionForLog(sessionUrl);
     QFileInfo info(strFileName);
     const qint64 size = info.exists() ? info.size() : 0;
     auto *file = new FileRangeDevice(strFileName, 0, size);
@@ -144,7 +151,7 @@ void GoogleFile::finishedRequest()
         } else if (kind == RequestUploadStart) {
             const QString location = QString::fromLatin1(reply->rawHeader("Location"));
             qDebug() << "HTTP status:" << status << "Content-Length:" << reply->rawHeader("Content-Length");
-            qInfo() << "Location:" << redactSecrets(location);
+            qInfo() << "Location:" << sessionForLog(location);
             if (location.isEmpty())
                 report(-210); // no session to send to
             else

@@ -1,5 +1,6 @@
 #include "cloud/google/googlefolder.h"
 
+#include "app/redact.h"
 #include "cloud/cloudservice.h"
 
 #include <QDebug>
@@ -132,11 +133,14 @@ void GoogleFolder::finishedRequest()
     const QNetworkReply::NetworkError error = reply->error();
     const QByteArray body = reply->readAll();
 
+    if (error != QNetworkReply::NoError) {
+        qDebug() << errorName(error) << reply->errorString();
+        qDebug() << redactSecrets(QString::fromUtf8(body));
+    }
+
     if (kind == RequestToken) {
         handleRefreshReply(reply, body);
     } else if (error != QNetworkReply::NoError) {
-        qDebug() << errorName(error) << reply->errorString();
-        qDebug() << body;
         const bool bCancelled = error == QNetworkReply::OperationCanceledError;
         const int nCancelCode = errorCode() == -212 ? -203 : -6;
         if (kind == RequestListFolders)

@@ -1,5 +1,6 @@
 #include "cloud/onedrive/onedrivefolder.h"
 
+#include "app/redact.h"
 #include "cloud/cloudservice.h"
 
 #include <QDebug>
@@ -207,7 +208,7 @@ void OneDriveFolder::finishedRequest()
     const int nCancelCode = errorCode() == -212 ? -203 : -6;
     if (error != QNetworkReply::NoError && !(bListingOver && bCancelled)) {
         qDebug() << errorName(error) << reply->errorString();
-        qDebug() << body;
+        qDebug() << redactSecrets(QString::fromUtf8(body));
     }
 
     if (kind == RequestToken) {
