@@ -77,7 +77,7 @@ QString readModuleValue(const QString &name, bool *present = nullptr)
     const QString key = QLatin1String(kSection) + name;
     if (present)
         *present = ini.contains(key);
-    return ini.value(key).toString().trimmed();
+    return iniText(ini, key).trimmed();
 }
 
 QString withoutTrailingSlash(QString s)
@@ -130,7 +130,8 @@ QString cloudHost(CloudHost role)
     if (!value.isEmpty()) {
         if (isAcceptableCloudHost(QUrl(value, QUrl::StrictMode)))
             return withoutTrailingSlash(value);
-        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << value;
+        // A password in the address stays out of the log.
+        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << QUrl(value).toString(QUrl::RemoveUserInfo);
     }
     return cloudHostDefault(role);
 }

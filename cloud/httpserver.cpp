@@ -1,6 +1,7 @@
 #include "cloud/httpserver.h"
 
 #include "app/globals.h"
+#include "app/redact.h"
 #include "cloud/cloudservice.h"
 
 #include <QDateTime>
@@ -77,13 +78,15 @@ bool HttpServer::setRedirectURL(const QString &url)
     return true;
 }
 
-QTcpServer *HttpServer::listenOn(const QHostAddress &address, quint16 port)
+QTcpServer *HttpServer::listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error)
 {
     auto *server = new QTcpServer(this);
     server->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     connect(server, &QTcpServer::newConnection, this, &HttpServer::newConnection);
     if (!server->listen(address, port)) {
         qDebug() << server->errorString();
+        if (error)
+            *error = server->serverError();
         delete server;
         return nullptr;
     }
@@ -95,13 +98,21 @@ bool HttpServer::startListening()
     stopListening();
     if (nPort < 0)
         return false;
+    // A port that another program holds would hand it the redirect, and with
+    // it the sign-in: then there is no listener at all.
     tcpServer = listenOn(hostAddress, quint16(nPort));
+    if (!tcpServer)
+        return false;
     if (bBothLoopbacks) {
         // Same port on ::1; a machine without IPv6 keeps the IPv4 listener.
-        const quint16 port = tcpServer ? tcpServer->serverPort() : quint16(nPort);
-        tcpServerIPv6 = listenOn(QHostAddress(QHostAddress::LocalHostIPv6), port);
+        QAbstractSocket::SocketError error = QAbstractSocket::UnknownSocketError;
+        tcpServerIPv6 = listenOn(QHostAddress(QHostAddress::LocalHostIPv6), tcpServer->serverPort(), &error);
+        if (!tcpServerIPv6 && error == QAbstractSocket::AddressInUseError) {
+            stopListening();
+            return false;
+        }
     }
-    return tcpServer || tcpServerIPv6;
+    return true;
 }
 
 void HttpServer::stopListening()
@@ -255,7 +266,7 @@ void HttpServer::parseDropboxRequest(const QString &request, QTcpSocket *socket)
         return;
     }
     const QString address = QLatin1String(kLoopbackBase) + parts.at(1);
-    qDebug() << address;
+    qDebug() << redactSecrets(address);
 
     if (address.startsWith(QLatin1String(kLoopbackBase) + QLatin1String("/cloud"))) {
         sendIndexPage(socket);

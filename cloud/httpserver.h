@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -43,7 +44,9 @@ public:
     // embedded web view reads the redirect itself.
     void setAnswerCodeRedirects(bool bEnable) { bCodeRedirects = bEnable; }
 
-    // (Re)starts listening; false when no address could be bound.
+    // (Re)starts listening; false, and not listening, when the port is taken
+    // (on ::1 too, for "localhost"); a machine without IPv6 listens on
+    // 127.0.0.1 alone.
     bool startListening();
     void stopListening();
 
@@ -85,7 +88,7 @@ private:
     void sendEmptyAnswer(QTcpSocket *socket);
     void sendAnswer(QTcpSocket *socket, const QByteArray &body);
     void dropConnection(QTcpSocket *socket);
-    QTcpServer *listenOn(const QHostAddress &address, quint16 port);
+    QTcpServer *listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error = nullptr);
 
     QTcpServer *tcpServer = nullptr;     // IPv4 loopback, or the one address given
     QTcpServer *tcpServerIPv6 = nullptr; // ::1, when the host is "localhost"

@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
-#include <QTcpServer>
 
 namespace {
 QString settingsFile()
@@ -285,24 +284,9 @@ int OAuthSignIn::refreshRequest(QNetworkRequest &request, QByteArray &body, bool
 bool OAuthSignIn::startListening(HttpServer &server, bool bTakeRedirects) const
 {
     server.setAnswerCodeRedirects(bTakeRedirects);
-    if (!server.setRedirectURL(redirectUri()) || !server.startListening())
-        return false;
-    // "localhost" reaches both loopbacks: whoever holds either one of them on
-    // this port would see the redirect, so both must be ours. A machine
-    // without IPv6 simply has no ::1 to take.
-    const QList<QHostAddress> bound = server.listeningAddresses();
-    bool bHeld = !bound.contains(QHostAddress(QHostAddress::LocalHost));
-    if (!bHeld && !bound.contains(QHostAddress(QHostAddress::LocalHostIPv6))) {
-        QTcpServer probe;
-        bHeld = !probe.listen(QHostAddress::LocalHostIPv6, server.serverPort())
-                && probe.serverError() == QAbstractSocket::AddressInUseError;
-    }
-    if (bHeld) {
-        qDebug() << "Redirect port held by another program:" << server.serverPort();
-        server.stopListening();
-        return false;
-    }
-    return true;
+    // The listener refuses a port that another program holds on either
+    // loopback: that program would see the redirect.
+    return server.setRedirectURL(redirectUri()) && server.startListening();
 }
 
 int prepareAccessToken(const OAuthTokens &tokens, const std::function<int()> &requestRefresh, QString &token,

@@ -117,15 +117,23 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
 <context>
     <name>DropboxFolder</name>
     <message>
-        <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+119"/>
+        <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+126"/>
         <source>Dropbox</source>
         <translation>Dropbox</translation>
     </message>
 </context>
 <context>
+    <name>EvernoteManager</name>
+    <message>
+        <location filename="../cloud/evernote/evernotemanager.cpp" line="+332"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
+    </message>
+</context>
+<context>
     <name>HttpServer</name>
     <message>
-        <location filename="../cloud/httpserver.cpp" line="+299"/>
+        <location filename="../cloud/httpserver.cpp" line="+310"/>
         <source>Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account</source>
         <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Dropbox-Konto erhalten</translation>
     </message>
@@ -327,12 +335,12 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="+87"/>
+        <location filename="../ui/mainwindow.cpp" line="+72"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
     <message>
-        <location line="+127"/>
+        <location line="+125"/>
         <source>Scanner Settings</source>
         <translation>Scannereinstellungen</translation>
     </message>
@@ -501,11 +509,12 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Scannen</translation>
     </message>
     <message>
-        <location line="+481"/>
+        <location line="+203"/>
+        <location line="+69"/>
+        <location filename="../ui/mainwindow_general.cpp" line="+281"/>
+        <location line="+73"/>
         <location line="+11"/>
-        <location line="+100"/>
-        <location line="+61"/>
-        <location filename="../ui/mainwindow_jobs.cpp" line="+192"/>
+        <location filename="../ui/mainwindow_jobs.cpp" line="+187"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -520,7 +529,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+25"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+17"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
@@ -649,15 +658,20 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
 <context>
     <name>QObject</name>
     <message>
-        <location filename="../app/errormessage.cpp" line="+13"/>
-        <location line="+81"/>
+        <location filename="../app/errormessage.cpp" line="+38"/>
+        <location line="+82"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-72"/>
+        <location line="-73"/>
         <source>An original(s) has become jammed. Please open the ADF cover and remove it.</source>
         <translation>Vorlagenstau. Bitte öffnen Sie die Abdeckung des Vorlageneinzugs und entfernen Sie die gestaute(n) Vorlage(n).</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An error occurred while the machine was waking up. Please check the machine and try again.</source>
+        <translation>Beim Aufwecken des Geräts ist ein Fehler aufgetreten. Bitte überprüfen Sie das Gerät und versuchen Sie es erneut.</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -826,7 +840,7 @@ Wenn Sie die Datei auf dem lokalen Datenträger speichern möchten, aktivieren S
         <translation>&amp;Nein</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="-846"/>
+        <location filename="../ui/mainwindow.cpp" line="-457"/>
         <source>JPEG</source>
         <translation>JPEG</translation>
     </message>
@@ -1140,7 +1154,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation>Scanner verbinden</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+60"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>

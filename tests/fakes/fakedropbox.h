@@ -63,8 +63,11 @@ public:
     void setHang(bool b) { bHang = b; }
     // Read request bodies at this many bytes every 50 ms (0: full speed).
     void setSlowRead(qint64 bytesPerTick);
-    // Answer every listing request with these bytes (malformed pages).
+    // Answer every listing request with these bytes (malformed pages); "{n}"
+    // in them counts the answers (1, 2, ...), for cursors that never repeat.
     void setCannedListAnswer(const QByteArray &answer) { cannedList = answer; }
+    // Commit uploads as usual but answer the finish with these bytes.
+    void setCannedFinishAnswer(const QByteArray &answer) { cannedFinish = answer; }
 
     void addFolder(const QString &pathDisplay);
     void addFile(const QString &pathDisplay, const QByteArray &data);
@@ -145,4 +148,6 @@ private:
     QHash<QString, QStringList> snapshots; // cursor base -> entry paths (lower)
     QList<Request> recorded;
     QByteArray cannedList;
+    int nCannedLists = 0;
+    QByteArray cannedFinish;
 };
