@@ -104,7 +104,6 @@ void TestOneDrive::joinPathRules_data()
     QTest::addColumn<QString>("dir");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
-    QTest::newRow("empty folder") << "" << "a.jpg" << "/a.jpg";
     QTest::newRow("bare folder, name with slash") << "Scan" << "/a.jpg" << "/Scan/a.jpg";
     QTest::newRow("slashes both ends") << "/Scan/2026/" << "a.jpg" << "/Scan/2026/a.jpg";
     QTest::newRow("no name") << "/Scan" << "/" << "";
