@@ -101,7 +101,7 @@ bool GoogleAuthorization::takeRedirect(const QString &strUrl)
 
 void GoogleAuthorization::redirectAnswered(bool bSuccess)
 {
-    Q_UNUSED(bSuccess)
+    qDebug() << "GoogleAuthorization::redirectAnswered" << bSuccess;
     if (bFailAfterAnswer) {
         bFailAfterAnswer = false;
         emit authenticationFinished(-200);

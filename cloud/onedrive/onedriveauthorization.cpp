@@ -101,7 +101,7 @@ bool OneDriveAuthorization::takeRedirect(const QString &strUrl)
 
 void OneDriveAuthorization::redirectAnswered(bool bSuccess)
 {
-    Q_UNUSED(bSuccess)
+    qDebug() << "OneDriveAuthorization::redirectAnswered" << bSuccess;
     if (bFailAfterAnswer) {
         bFailAfterAnswer = false;
         emit authenticationFinished(-200);
