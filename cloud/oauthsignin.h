@@ -29,7 +29,7 @@ class HttpServer;
 struct OAuthService
 {
     int nCloudService; // also names the settings keys ("google/...")
-    CloudHost host;             // authorization and token endpoints
+    CloudHost host;    // authorization and token endpoints
     const char *authorizePath;
     const char *tokenPath;
     CloudKey clientIdKey;
@@ -115,7 +115,6 @@ class OAuthSignIn
 public:
     explicit OAuthSignIn(const OAuthService &service);
 
-    const OAuthService &service() const { return svc; }
     OAuthTokens &tokens() { return store; }
     const OAuthTokens &tokens() const { return store; }
 
@@ -127,12 +126,10 @@ public:
     // New state and verifier; the query items that carry them on the
     // authorization address (state, code_challenge, code_challenge_method).
     QList<QPair<QString, QString>> startSignIn();
-    QString state() const { return strState; }
-    QString verifier() const { return pkce.verifier; }
 
     // Checks a redirect's state against the sign-in's. With bRequired (the
-    // loopback listener, which anything on this machine can reach) a missing
-    // state fails too; the web view may see a redirect without one.
+    // loopback listener) a missing state fails too; the web view may see a
+    // redirect without one, but never another sign-in's.
     bool stateMatches(const OAuthRedirect &redirect, bool bRequired) const;
     // What a redirect address means for this sign-in. From the web view
     // anything but a code is a failure; the loopback listener, which anything
