@@ -19,7 +19,11 @@ class QTcpSocket;
 //   browser GET /cloud#token... --> index page, whose script asks for
 //   GET /token?url_with_fragment=<whole address> --> verificationToken(address) --> verdict
 //   --> success or failure page --> verificationFinish(verdict)
-// Other services: every request gets a well-formed empty answer.
+// Other services: every request gets a well-formed empty answer, unless the
+// owner has the listener take the code redirect (sign-in in the desktop's
+// browser):
+//   browser GET /cloud?code=..&state=.. --> verificationToken(address) --> verdict
+//   --> success or failure page --> verificationFinish(verdict)
 //
 // It listens on loopback addresses only ("localhost" means 127.0.0.1 and
 // ::1), answers one request per connection and closes it. Whatever connects
@@ -35,6 +39,12 @@ public:
     // Takes port, path and address from the redirect URI; false when it has
     // no port or its host is not a loopback address.
     bool setRedirectURL(const QString &url);
+    // Services other than Dropbox: with this on, a GET of the redirect path
+    // that carries a query is handed to verificationToken as a whole address
+    // and answered with the result page for the verdict. Off by default: an
+    // embedded web view reads the redirect itself.
+    void setAnswerCodeRedirects(bool bEnable) { bCodeRedirects = bEnable; }
+
     // (Re)starts listening; false, and not listening, when the port is taken
     // (on ::1 too, for "localhost"); a machine without IPv6 listens on
     // 127.0.0.1 alone.
@@ -84,6 +94,8 @@ private:
     };
 
     void parseDropboxRequest(const QString &request, QTcpSocket *socket);
+    void parseCodeRedirect(const QString &request, QTcpSocket *socket);
+    void answerVerdict(const QString &address, QTcpSocket *socket);
     void sendIndexPage(QTcpSocket *socket);
     void sendResultPage(QTcpSocket *socket, bool bSuccess);
     void sendEmptyAnswer(QTcpSocket *socket);
@@ -100,6 +112,7 @@ private:
     QString strPath;
     QHostAddress hostAddress{QHostAddress::LocalHost};
     bool bBothLoopbacks = false;
+    bool bCodeRedirects = false;
     int nIdleTimeoutMs = 10000;
     QHash<QTcpSocket *, Connection> connections;
 };

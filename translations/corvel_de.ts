@@ -143,6 +143,16 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
     </message>
     <message>
+        <location line="+4"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Google account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Google-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access the OneDrive in your account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf das OneDrive in Ihrem Konto erhalten</translation>
+    </message>
+    <message>
         <location line="+2"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>

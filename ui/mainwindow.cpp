@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,9 +27,13 @@
 
 
 namespace {
+// The default folder of both tabs. A new account may not have it yet, and a
+// default that does not exist would fail the first scan: make it.
 QString documentsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(folder);
+    return folder;
 }
 
 int correctedImageType(int type)

@@ -159,7 +159,9 @@ private slots:
 
     void freshSettingsFileStartState()
     {
+        QDir().rmdir(documents()); // a new account without one
         auto w = openWindow();
+        QVERIFY(QFileInfo(documents()).isDir());
         const ScanRequest &r = scanRequest();
 
         QCOMPARE(w->size(), QSize(769, 567));
