@@ -129,7 +129,9 @@ bool fromHexString(const QString &hex, QString &out)
             return false;
         }
     }
-    out = QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));
+    // With its length: the QByteArray form would end the text at a zero byte.
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    out = QString::fromUtf8(bytes.constData(), bytes.size());
     return true;
 }
 

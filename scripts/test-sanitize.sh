@@ -24,7 +24,10 @@ cmake --build "$BUILD_DIR" -j"$JOBS"
 supp="$PWD/tests/sanitizers/lsan.supp"
 cd "$BUILD_DIR"
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:check_initialization_order=1}
+# Qt and the other system libraries have no frame pointers: allocations are
+# unwound the slow way, so that a leak inside them shows the frames its
+# suppression names.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:check_initialization_order=1:fast_unwind_on_malloc=0:malloc_context_size=16}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 if [ -n "$EXCLUDE" ]; then

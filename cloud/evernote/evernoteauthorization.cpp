@@ -259,8 +259,9 @@ bool EvernoteAuthorization::storeAccessAnswer(const QByteArray &body)
     }
     const QString token = values.value(QStringLiteral("oauth_token"));
     const QString store = values.value(QStringLiteral("edam_notestoreurl"));
-    // Without these two the account cannot be used: not a sign-in.
-    if (token.isEmpty() || store.isEmpty())
+    // Without these two the account cannot be used: not a sign-in. Nor is it
+    // with a note store address the client will never send the token to.
+    if (token.isEmpty() || !isAcceptableCloudHost(QUrl(store, QUrl::StrictMode)))
         return false;
     saveAccessToken(token);
     saveNoteStoreUrl(store);

@@ -129,6 +129,8 @@ private slots:
         QTest::newRow("space") << "61 62" << false << "";
         QTest::newRow("odd length") << "616" << false << "";
         QTest::newRow("utf8") << QString::fromLatin1(QString::fromUtf8("Scän").toUtf8().toHex()) << true << QString::fromUtf8("Scän");
+        // A zero byte is part of the value, not its end.
+        QTest::newRow("zero byte") << "6100626300" << true << QString::fromLatin1("a\0bc\0", 5);
     }
 
     void hexText()

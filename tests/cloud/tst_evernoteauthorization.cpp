@@ -130,15 +130,20 @@ void TestEvernoteAuthorization::signIn_data()
     QTest::addColumn<QString>("clientSecret");
     QTest::addColumn<QString>("temporarySecret");
     QTest::addColumn<bool>("tamperVerifier");
+    QTest::addColumn<QString>("noteStore");
     QTest::addColumn<int>("pageCode");
     QTest::addColumn<int>("finishCode");
     QTest::addColumn<QString>("refusal");
 
     const QString shipped = "5d0f1e93ab7c2e68";
-    QTest::newRow("empty temporary secret") << shipped << shipped << "" << false << 0 << 0 << "";
-    QTest::newRow("secrets needing encoding") << "s3cr&t+/=x" << "s3cr&t+/=x" << "t$ec ret%" << false << 0 << 0 << "";
-    QTest::newRow("wrong consumer secret") << "other" << shipped << "" << false << -200 << 0 << "signature_invalid";
-    QTest::newRow("tampered verifier") << shipped << shipped << "x" << true << 0 << -206 << "verifier_invalid";
+    QTest::newRow("empty temporary secret") << shipped << shipped << "" << false << "" << 0 << 0 << "";
+    QTest::newRow("secrets needing encoding") << "s3cr&t+/=x" << "s3cr&t+/=x" << "t$ec ret%" << false << "" << 0 << 0 << "";
+    QTest::newRow("wrong consumer secret") << "other" << shipped << "" << false << "" << -200 << 0 << "signature_invalid";
+    QTest::newRow("tampered verifier") << shipped << shipped << "x" << true << "" << 0 << -206 << "verifier_invalid";
+    // A note store the client would never send the token to is no sign-in.
+    QTest::newRow("note store in clear text elsewhere")
+        << shipped << shipped << "" << false << "http://notes.example.com/shard/s1/notestore" << 0 << -206 << "";
+    QTest::newRow("note store unreadable") << shipped << shipped << "" << false << QString::fromLatin1("\0https://x", 10) << 0 << -206 << "";
 }
 
 void TestEvernoteAuthorization::signIn()
@@ -147,6 +152,7 @@ void TestEvernoteAuthorization::signIn()
     QFETCH(QString, clientSecret);
     QFETCH(QString, temporarySecret);
     QFETCH(bool, tamperVerifier);
+    QFETCH(QString, noteStore);
     QFETCH(int, pageCode);
     QFETCH(int, finishCode);
     QFETCH(QString, refusal);
@@ -154,6 +160,7 @@ void TestEvernoteAuthorization::signIn()
     QVERIFY(setUpCloudConfig({{"EvernoteHost", fake->base()}, {"EvernoteConsumerSecret", clientSecret}}));
     fake->setConsumer("tam-vek", serviceSecret);
     fake->setTemporarySecret(temporarySecret);
+    fake->setGrantedNoteStore(noteStore);
     EvernoteAuthorization auth;
     auth.saveAccessToken("earlier-token");
 
@@ -174,7 +181,10 @@ void TestEvernoteAuthorization::signIn()
         QCOMPARE(auth.getAuthorizationCode(redirect), 0);
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.first().at(0).toInt(), finishCode);
-        QCOMPARE(auth.accessToken(), finishCode == 0 ? fake->accessToken() : QString());
+        // What the service refused clears the earlier sign-in; an answer this
+        // client refuses stores nothing at all.
+        const QString kept = refusal.isEmpty() ? QStringLiteral("earlier-token") : QString();
+        QCOMPARE(auth.accessToken(), finishCode == 0 ? fake->accessToken() : kept);
     }
     QCOMPARE(fake->refusals().join(','), refusal);
 }

@@ -317,7 +317,8 @@ FakeHttpEndpoint::Answer FakeEvernote::oauth(const FakeHttpEndpoint::Request &re
             temporaryTokens.remove(token);
             callbacks.remove(token);
             answer = "oauth_token=" + enc(strAccessToken) + "&oauth_token_secret=&edam_shard=s1&edam_userId=123456"
-                     + "&edam_expires=" + QByteArray::number(nExpiresMs) + "&edam_noteStoreUrl=" + enc(noteStoreUrl())
+                     + "&edam_expires=" + QByteArray::number(nExpiresMs) + "&edam_noteStoreUrl="
+                     + enc(strGrantedNoteStore.isEmpty() ? noteStoreUrl() : strGrantedNoteStore)
                      + "&edam_webApiUrlPrefix=" + enc(base() + "/shard/s1/");
         }
     }

@@ -56,6 +56,8 @@ public:
     // The next temporary token goes out as these bytes, unencoded, as a
     // faulty service might write it.
     void setRawTemporaryToken(const QByteArray &bytes) { rawTemporaryToken = bytes; }
+    // The note store address handed out with the access token (empty: this one's).
+    void setGrantedNoteStore(const QString &url) { strGrantedNoteStore = url; }
     // The user declines on the authorization page: no verifier.
     void setUserDeclines(bool b) { bUserDeclines = b; }
     QStringList refusals() const { return oauthRefusals; }
@@ -97,6 +99,7 @@ private:
     QString strConsumerSecret = QStringLiteral("5d0f1e93ab7c2e68");
     QString strTemporarySecret = QStringLiteral("tsec-4711");
     QByteArray rawTemporaryToken;
+    QString strGrantedNoteStore;
     bool bUserDeclines = false;
     QHash<QString, QString> temporaryTokens; // token -> verifier, once authorized
     QHash<QString, QString> callbacks;        // token -> callback

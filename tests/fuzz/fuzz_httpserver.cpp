@@ -2,11 +2,14 @@
 // in pieces, reaches the listener through one end of a socket pair, and the
 // other end reads what it answers.
 //
-// Input: one letter for the listener ("d" Dropbox, whose redirect checks
-// go to the sign-in's own check; any other byte a listener of another
-// service), then the bytes sent, with "\n%%\n" between pieces that arrive
-// in separate reads. "{state}" in the bytes stands for the sign-in's state.
+// Input: one letter for the listener ("d" Dropbox, whose token addresses go
+// to the sign-in's own check; "g" Google Drive in the desktop's browser,
+// whose code redirects go to its sign-in; any other byte a listener that
+// gives every request the empty answer), then the bytes sent, with "\n%%\n"
+// between pieces that arrive in separate reads. "{state}" in the bytes
+// stands for the sign-in's state.
 #include "cloud/dropbox/dropboxauthorization.h"
+#include "cloud/google/googleauthorization.h"
 #include "cloud/httpserver.h"
 #include "fuzz/cannednetwork.h"
 #include "fuzz/fuzzdriver.h"
@@ -15,6 +18,7 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -64,22 +68,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return 0;
-    const bool dropbox = data[0] == 'd';
     restoreSignIns();
     CannedNetwork::setAnswers({});
 
-    DropboxAuthorization authorization;
-    std::unique_ptr<HttpServer> other;
-    HttpServer *server = &authorization.server();
-    if (dropbox) {
-        // As the login dialog wires it.
-        QObject::connect(&authorization, &DropboxAuthorization::verificationToken, &authorization,
-                         [&authorization](const QString &url) { return authorization.finishedTokenReply(QUrl(url)) == 0; },
+    // As the login dialogs wire them.
+    DropboxAuthorization dropbox;
+    GoogleAuthorization google;
+    HttpServer other(3);
+    HttpServer *server = &other;
+    QString state;
+    if (data[0] == 'd') {
+        QObject::connect(&dropbox, &DropboxAuthorization::verificationToken, &dropbox,
+                         [&dropbox](const QString &url) { return dropbox.finishedTokenReply(QUrl(url)) == 0; },
                          Qt::DirectConnection);
-        authorization.buildAuthorizeUrl();
-    } else {
-        other.reset(new HttpServer(3));
-        server = other.get();
+        dropbox.buildAuthorizeUrl();
+        state = dropbox.currentState(false);
+        server = &dropbox.server();
+    } else if (data[0] == 'g') {
+        state = QUrlQuery(QUrl(google.buildAuthorizeUrl())).queryItemValue(QStringLiteral("state"));
+        server = &google.server();
+        server->setAnswerCodeRedirects(true);
+        server->setRedirectURL(google.redirectUri());
     }
     server->setIdleTimeout(2000);
 
@@ -93,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     server->serveConnection(socket);
 
     QByteArray input = fuzzBytes(data + 1, size - 1);
-    input.replace("{state}", authorization.currentState(false).toLatin1());
+    input.replace("{state}", state.toLatin1());
     QByteArray answer;
     bool closed = false;
     int from = 0;

@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int result = finished.at(0).at(0).toInt();
     fuzzCheck(result == 0 || result == -206, "the second leg ends with a known code");
     if (result == 0)
-        fuzzCheck(!authorization.accessToken().isEmpty() && !authorization.noteStoreUrl().isEmpty(),
-                  "a sign-in stores a token and a note store");
+        fuzzCheck(!authorization.accessToken().isEmpty()
+                      && isAcceptableCloudHost(QUrl(authorization.noteStoreUrl(), QUrl::StrictMode)),
+                  "a sign-in stores a token and a usable note store");
     return 0;
 }
