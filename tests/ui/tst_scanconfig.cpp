@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
 // Reads the stored image at an offset, independently of the record code.
@@ -118,17 +119,29 @@ ModalDriver::Step typeAndSave(const QString &text)
 ModalDriver::Step cancelDialog(QString *shownText = nullptr, bool *selected = nullptr)
 {
     return [shownText, selected](QWidget *w) {
-        if (auto *dialog = qobject_cast<ConfigDialog *>(w)) {
+        auto *dialog = qobject_cast<ConfigDialog *>(w);
+        if (!dialog) {
+            ModalDriver::reject(w);
+            return;
+        }
+        // The dialog is on top again as soon as a box over it closes, a
+        // moment before the code that showed the box gives the field its
+        // focus back: look once that has happened, or after two seconds.
+        auto *look = new QTimer(dialog);
+        auto triesLeft = std::make_shared<int>(400);
+        QObject::connect(look, &QTimer::timeout, dialog, [=] {
             QLineEdit *field = nameField(dialog);
+            const bool ready = field->selectedText() == field->text() && dialog->focusWidget() == field;
+            if (!ready && --*triesLeft > 0)
+                return;
+            look->stop();
             if (shownText)
                 *shownText = field->text();
             if (selected)
-                *selected = field->selectedText() == field->text() && dialog->focusWidget() == field;
-            QPushButton *cancel = dialog->findChild<QPushButton *>("pushButtonCancel");
-            QTimer::singleShot(0, cancel, [cancel] { cancel->click(); });
-            return;
-        }
-        ModalDriver::reject(w);
+                *selected = ready;
+            dialog->findChild<QPushButton *>("pushButtonCancel")->click();
+        });
+        look->start(5);
     };
 }
 } // namespace
