@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     const int kind = data[0] % 2 == 0 ? UsbDevices : NetworkDevices;
-    const QString text = QString::fromUtf8(fuzzBytes(data + 1, size - 1));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), int(size - 1));
     DeviceLists lists;
     lists.clearDeviceLists(UsbDevices);
     lists.parseDeviceList(kind, text);

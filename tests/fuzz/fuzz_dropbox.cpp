@@ -4,20 +4,14 @@
 //
 // Input: one letter for the operation ("l" list, "c" create a folder, "u"
 // upload a page; any other byte picks one by its value), then the answers.
-#include "cloud/cloudservice.h"
 #include "cloud/dropbox/dropboxfile.h"
 #include "cloud/dropbox/dropboxfolder.h"
 #include "fuzz/cannednetwork.h"
 #include "fuzz/fuzzdriver.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSet>
 #include <QSignalSpy>
 #include <QTreeWidgetItem>
-
-#include <memory>
 
 namespace {
 QString pageFile;

@@ -20,7 +20,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
