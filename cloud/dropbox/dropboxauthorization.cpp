@@ -65,10 +65,9 @@ QString DropboxAuthorization::buildAuthorizeUrl()
     return address;
 }
 
-void DropboxAuthorization::startRedirectServer()
+bool DropboxAuthorization::startRedirectServer()
 {
-    redirectServer.setRedirectURL(redirectUri());
-    redirectServer.startListening();
+    return redirectServer.setRedirectURL(redirectUri()) && redirectServer.startListening();
 }
 
 void DropboxAuthorization::stopRedirectServer()

@@ -25,7 +25,9 @@ public:
     // With bRenew, first replaces the state with a new random one.
     QString currentState(bool bRenew);
     QString redirectUri() const;
-    void startRedirectServer();
+    // false when the loopback port cannot be bound: someone else would
+    // receive the redirect, so the sign-in must not go on.
+    bool startRedirectServer();
     void stopRedirectServer();
 
     // Checks a redirect address and stores what it carries; 0 or -200.

@@ -1,0 +1,216 @@
+#include "cloud/downloadfolderdialog.h"
+#include "ui_downloadfolderdialog.h"
+
+#include "app/configfile.h"
+#include "app/globals.h"
+#include "cloud/cloudservice.h"
+#include "cloud/dropbox/dropboxfolder.h"
+#include "scan/scanrequest.h"
+
+#include <QDebug>
+
+namespace {
+// The destination a fresh sign-in settles on when none is stored.
+const char kDefaultFolder[] = "Scan";
+
+QString folderKey(int nCloudService)
+{
+    return cloudSettingsPrefix(nCloudService) + QStringLiteral("CloudFolder");
+}
+
+QString folderIdKey(int nCloudService)
+{
+    return cloudSettingsPrefix(nCloudService) + QStringLiteral("CloudFolderId");
+}
+} // namespace
+
+DownloadFolderDialog::DownloadFolderDialog(const QString &strTitle, QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::DownloadFolderDialog)
+    , strTitle(strTitle)
+{
+    ui->setupUi(this);
+    setWindowTitle(strTitle);
+    ui->labelInfo->setText(tr("Getting cloud data, please wait."));
+    ui->pushButtonCancel->setText(tr("Cancel"));
+    setWindowFlags((windowFlags() & ~(Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint
+                                      | Qt::WindowMaximizeButtonHint))
+                   | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    connect(ui->pushButtonCancel, &QPushButton::clicked, this, &DownloadFolderDialog::reject);
+}
+
+DownloadFolderDialog::~DownloadFolderDialog()
+{
+    if (dropboxFolder)
+        disconnect(dropboxFolder, nullptr, this, nullptr);
+    delete ui;
+}
+
+template <class Fn>
+bool DownloadFolderDialog::withFolder(Fn &&fn)
+{
+    switch (nCloudService) {
+    case CloudDropbox:
+        if (dropboxFolder) {
+            fn(*dropboxFolder);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void DownloadFolderDialog::setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId,
+                                            const QString &strName)
+{
+    nCloudService = CloudDropbox;
+    dropboxFolder = folder;
+    this->nMode = nMode;
+    this->strParentId = strParentId;
+    this->strName = strName;
+    if (folder) {
+        // Queued: an answer given inside the call that starts the operation
+        // arrives once the dialog runs.
+        connect(folder, &DropboxFolder::finishedDownloadFolder, this, &DownloadFolderDialog::finishedDownloadFolder,
+                Qt::QueuedConnection);
+        connect(folder, &DropboxFolder::finishedCreateFolder, this, &DownloadFolderDialog::finishedCreateFolder,
+                Qt::QueuedConnection);
+    }
+    start();
+}
+
+void DownloadFolderDialog::start()
+{
+    if (nMode == ModeCreate) {
+        startCreate(strParentId, strName);
+        return;
+    }
+    startListing();
+}
+
+void DownloadFolderDialog::startListing()
+{
+    if (!withFolder([](auto &folder) { folder.listAllFolders(); })) {
+        nErrorCode = -206;
+        end(Rejected);
+    }
+}
+
+bool DownloadFolderDialog::startCreate(const QString &parentId, const QString &name)
+{
+    int rc = -205;
+    withFolder([&](auto &folder) { rc = folder.createFolder(parentId, name); });
+    if (rc == 0)
+        return true;
+    // Some refusals (an unknown parent) come without an answer signal, so
+    // the dialog ends here rather than wait for one.
+    nErrorCode = rc;
+    withFolder([](auto &folder) { folder.abortAllReplies(); });
+    end(Rejected);
+    return false;
+}
+
+int DownloadFolderDialog::exec()
+{
+    if (bEnded)
+        return result();
+    bRunning = true;
+    const int rc = QDialog::exec();
+    bRunning = false;
+    return rc;
+}
+
+void DownloadFolderDialog::end(int result)
+{
+    if (bEnded)
+        return;
+    bEnded = true;
+    if (bRunning)
+        done(result);
+    else
+        setResult(result);
+}
+
+void DownloadFolderDialog::finishedDownloadFolder(int nErrorCode, int nCloudService)
+{
+    qDebug() << "DownloadFolderDialog::finishedDownloadFolder" << nErrorCode << nCloudService;
+    if (bEnded)
+        return;
+    if (nErrorCode != 0) {
+        this->nErrorCode = nErrorCode;
+        end(Rejected);
+        return;
+    }
+    if (nMode == ModeSignIn && !settleDestination())
+        return; // waits for the folder it is creating
+    end(Accepted);
+}
+
+void DownloadFolderDialog::finishedCreateFolder(int nErrorCode, int nCloudService, QString strCloudFolder,
+                                                QString strCloudFolderId)
+{
+    qDebug() << "DownloadFolderDialog::finishedCreateFolder" << nErrorCode << nCloudService << strCloudFolder;
+    if (bEnded)
+        return;
+    if (nErrorCode != 0) {
+        this->nErrorCode = nErrorCode;
+        end(Rejected);
+        return;
+    }
+    strCreatedId = strCloudFolderId;
+    if (nMode == ModeSignIn) {
+        // The identifier, for Dropbox too: a folder stored by its path could
+        // not be found again by identifier, and pages would land in the top
+        // folder instead.
+        storeDestination(strCloudFolder, strCloudFolderId);
+        end(Accepted);
+        return;
+    }
+    startListing();
+}
+
+bool DownloadFolderDialog::settleDestination()
+{
+    const QString file = configFile().uiConfigFile();
+    QString name = readHexValue(file, folderKey(nCloudService));
+    QString id = readHexValue(file, folderIdKey(nCloudService));
+    if (id.isEmpty())
+        name = QLatin1String(kDefaultFolder);
+    QString path;
+    bool found = false;
+    withFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
+    if (!found) {
+        name = QLatin1String(kDefaultFolder);
+        id.clear();
+        withFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
+        if (!found) {
+            QString top;
+            withFolder([&](auto &folder) { top = folder.rootFolderId(); });
+            startCreate(top, name);
+            return false;
+        }
+    }
+    storeDestination(name, id);
+    return true;
+}
+
+void DownloadFolderDialog::storeDestination(const QString &name, const QString &id)
+{
+    const QString file = configFile().uiConfigFile();
+    writeHexValue(file, folderKey(nCloudService), name);
+    writeHexValue(file, folderIdKey(nCloudService), id);
+    ScanRequest &r = scanRequest();
+    setWideText(r.cloudFolderPath, name);
+    setWideText(r.cloudFolderId, id);
+}
+
+void DownloadFolderDialog::reject()
+{
+    qDebug() << "DownloadFolderDialog::reject";
+    if (bEnded)
+        return;
+    ui->pushButtonCancel->setEnabled(false);
+    withFolder([](auto &folder) { folder.abortAllReplies(); });
+}

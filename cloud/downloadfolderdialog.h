@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class DownloadFolderDialog;
+}
+class DropboxFolder;
+
+// A small modal wait dialog around one operation of a service's folder
+// object; it closes itself when the operation answers:
+//
+//   mode 0 (Refresh):  listAllFolders --> finishedDownloadFolder --> Accepted
+//   mode 1 (sign-in):  listAllFolders --> finishedDownloadFolder --> settle the destination:
+//                      the stored folder, else "Scan", else createFolder("Scan")
+//                      --> finishedCreateFolder --> Accepted
+//   mode 2 (new):      createFolder --> finishedCreateFolder --> listAllFolders
+//                      --> finishedDownloadFolder --> Accepted
+//
+// Any error closes it Rejected with the code. Cancel aborts the operation;
+// the aborted operation's answer (-6) is what closes the dialog.
+class DownloadFolderDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    enum Mode { ModeRefresh = 0, ModeSignIn = 1, ModeCreate = 2 };
+
+    explicit DownloadFolderDialog(const QString &strTitle, QWidget *parent = nullptr);
+    ~DownloadFolderDialog() override;
+
+    // Lends the service's folder object and starts the operation; exactly
+    // one setter is called, then exec().
+    void setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId, const QString &strName);
+
+    // Meaningful when the dialog ended Rejected.
+    int errorCode() const { return nErrorCode; }
+    // The identifier of the folder that mode 2 created.
+    QString createdFolderId() const { return strCreatedId; }
+
+    // An operation that failed before the dialog ran ends exec() at once.
+    int exec() override;
+
+public slots:
+    void finishedDownloadFolder(int nErrorCode, int nCloudService);
+    void finishedCreateFolder(int nErrorCode, int nCloudService, QString strCloudFolder, QString strCloudFolderId);
+    void reject() override;
+
+private:
+    template <class Fn>
+    bool withFolder(Fn &&fn);
+    void start();
+    void startListing();
+    bool startCreate(const QString &parentId, const QString &name);
+    bool settleDestination();
+    void storeDestination(const QString &name, const QString &id);
+    void end(int result);
+
+    Ui::DownloadFolderDialog *ui;
+    int nErrorCode = 0;
+    int nCloudService = 0;
+    QString strTitle;
+    QString strParentId;
+    QString strName;
+    int nMode = ModeRefresh;
+    DropboxFolder *dropboxFolder = nullptr;
+    QString strCreatedId;
+    bool bRunning = false; // inside exec()
+    bool bEnded = false;   // the result is in; later answers are ignored
+};
