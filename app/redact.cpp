@@ -13,8 +13,11 @@ const QRegularExpression &pairPattern()
 {
     // name=value up to the next separator of a query, fragment, form body or
     // log line; the name must not be the tail of a longer name ("error_code").
+    // An address carried percent-encoded inside another one (a redirect
+    // handed on as a query value) has its pairs as name%3Dvalue%26...
     static const QRegularExpression re(
-        QStringLiteral("(?<![A-Za-z0-9_])(%1)(=)([^&#\\s\"',;]+)").arg(QLatin1String(kSecretNames)),
+        QStringLiteral("(?:(?<![A-Za-z0-9_])|(?<=%26)|(?<=%23)|(?<=%3F))(%1)(=|%3D)((?:(?!%26|%23)[^&#\\s\"',;])+)")
+            .arg(QLatin1String(kSecretNames)),
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }

@@ -1,6 +1,7 @@
 #include "cloud/httpserver.h"
 
 #include "app/globals.h"
+#include "app/redact.h"
 #include "cloud/cloudservice.h"
 
 #include <QDateTime>
@@ -253,7 +254,8 @@ void HttpServer::parseDropboxRequest(const QString &request, QTcpSocket *socket)
         return;
     }
     const QString address = QLatin1String(kLoopbackBase) + parts.at(1);
-    qDebug() << address;
+    // The token address arrives percent-encoded inside the query.
+    qDebug() << redactSecrets(address);
 
     if (address.startsWith(QLatin1String(kLoopbackBase) + QLatin1String("/cloud"))) {
         sendIndexPage(socket);

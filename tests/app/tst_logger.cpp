@@ -97,6 +97,9 @@ private slots:
         QTest::newRow("oauth header") << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"sec%26\""
                                       << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"" + r + "\"";
         QTest::newRow("bearer header") << "Authorization: Bearer sl.tok-en" << "Authorization: Bearer " + r;
+        QTest::newRow("address inside a query")
+            << "/token?url_with_fragment=http%3A%2F%2Fh%2Fcloud%23access_token%3Dsl.x%26token_type%3Dbearer"
+            << "/token?url_with_fragment=http%3A%2F%2Fh%2Fcloud%23access_token%3D" + r + "%26token_type%3Dbearer";
         QTest::newRow("longer names kept") << "error_code=7&mycode=9 Error code: -22" << "error_code=7&mycode=9 Error code: -22";
     }
 
