@@ -45,6 +45,102 @@
     </message>
 </context>
 <context>
+    <name>CloudFolderDialog</name>
+    <message>
+        <location filename="../cloud/cloudfolderdialog.ui" line="+7"/>
+        <location line="+5"/>
+        <source>IDS_CLOUD_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IDS_CLOUD_FOLDER_REFRESH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>IDS_CLOUD_FOLDER_NEW_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IDS_OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/cloudfolderdialog.cpp" line="+54"/>
+        <source>Browse For Folder</source>
+        <translation>Ordner suchen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>GoogleDrive</source>
+        <translation>GoogleDrive</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+31"/>
+        <source>OneDrive</source>
+        <translation>OneDrive</translation>
+    </message>
+    <message>
+        <location line="-30"/>
+        <source>Evernote</source>
+        <translation>Evernote</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+31"/>
+        <source>Dropbox</source>
+        <translation>Dropbox</translation>
+    </message>
+    <message>
+        <location line="-30"/>
+        <source>SharePoint Online</source>
+        <translation>SharePoint Online</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Make New Folder</source>
+        <translation>Neuer Ordner</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>My Drive</source>
+        <translation>Meine Ablage</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Notebooks</source>
+        <translation>Notizbücher</translation>
+    </message>
+    <message>
+        <location line="+131"/>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+</context>
+<context>
     <name>ConfigDialog</name>
     <message>
         <location filename="../ui/configdialog.ui" line="+26"/>
@@ -115,6 +211,29 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>DownloadFolderDialog</name>
+    <message>
+        <location filename="../cloud/downloadfolderdialog.ui" line="+12"/>
+        <source>IDS_GETTING_CLOUD_DATA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/downloadfolderdialog.cpp" line="+34"/>
+        <source>Getting cloud data, please wait.</source>
+        <translation>Cloud-Daten werden abgerufen, bitte warten.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>DropboxFolder</name>
     <message>
         <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+119"/>
@@ -123,9 +242,81 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>DropboxLoginDialog</name>
+    <message>
+        <location filename="../cloud/dropbox/dropboxlogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/dropbox/dropboxlogindialog.cpp" line="+17"/>
+        <source>Login Dropbox Cloud</source>
+        <translation>Bei Dropbox anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Dropbox online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Dropbox an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>FolderNameDialog</name>
+    <message>
+        <location filename="../cloud/foldernamedialog.ui" line="+8"/>
+        <location line="+5"/>
+        <source>IDS_CLOUD_NEW_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>IDS_OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/foldernamedialog.cpp" line="+13"/>
+        <source>Folder Name</source>
+        <translation>Ordnername</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please input current folder name:</source>
+        <translation>Bitte geben Sie den Namen des Ordners ein:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>HttpServer</name>
     <message>
-        <location filename="../cloud/httpserver.cpp" line="+299"/>
+        <location filename="../cloud/httpserver.cpp" line="+301"/>
         <source>Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account</source>
         <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Dropbox-Konto erhalten</translation>
     </message>
@@ -317,7 +508,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="+87"/>
+        <location filename="../ui/mainwindow.cpp" line="+64"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
@@ -491,11 +682,11 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Scannen</translation>
     </message>
     <message>
-        <location line="+481"/>
-        <location line="+11"/>
-        <location line="+100"/>
+        <location line="+202"/>
         <location line="+61"/>
-        <location filename="../ui/mainwindow_jobs.cpp" line="+192"/>
+        <location filename="../ui/mainwindow_general.cpp" line="+329"/>
+        <location line="+11"/>
+        <location filename="../ui/mainwindow_jobs.cpp" line="+194"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -510,7 +701,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+25"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+21"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
@@ -816,7 +1007,7 @@ Wenn Sie die Datei auf dem lokalen Datenträger speichern möchten, aktivieren S
         <translation>&amp;Nein</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="-846"/>
+        <location filename="../ui/mainwindow.cpp" line="-450"/>
         <source>JPEG</source>
         <translation>JPEG</translation>
     </message>
@@ -1130,7 +1321,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation>Scanner verbinden</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+60"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -1143,6 +1334,59 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <location line="+1"/>
         <source>Failed to connect to the specified machine in the network.</source>
         <translation>Die Verbindung zum angegebenen Gerät im Netzwerk ist fehlgeschlagen.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadingDialog</name>
+    <message>
+        <location filename="../cloud/uploadingdialog.ui" line="+35"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/uploadingdialog.cpp" line="+42"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+128"/>
+        <source>Upload image files to the cloud server. Transfer page %1
+File name: %2</source>
+        <translation>Bilddateien werden in die Cloud hochgeladen. Übertragung von Seite %1
+Dateiname: %2</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <location line="+22"/>
+        <location line="+33"/>
+        <location line="+69"/>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <location line="-123"/>
+        <source>The &quot;%1&quot; file does not exist, do you want to skip this file?
+OK: Skip this file
+Cancel: Cancel current job</source>
+        <translation>Die Datei &quot;%1&quot; existiert nicht. Möchten Sie diese Datei überspringen?
+OK: Datei überspringen
+Abbrechen: Aktuellen Auftrag abbrechen</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Uploading the image file failed, do you want to try uploading the file again?
+Yes: Upload again
+No: Cancel upload</source>
+        <translation>Das Hochladen der Bilddatei ist fehlgeschlagen. Möchten Sie die Datei erneut hochladen?
+Ja: Erneut hochladen
+Nein: Hochladen abbrechen</translation>
+    </message>
+    <message>
+        <location line="+102"/>
+        <source>These pages were not uploaded and are kept on this computer:
+%1</source>
+        <translation>Diese Seiten wurden nicht hochgeladen und bleiben auf diesem Computer:
+%1</translation>
     </message>
 </context>
 <context>
