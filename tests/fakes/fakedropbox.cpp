@@ -586,6 +586,7 @@ void FakeDropbox::uploadBody(Connection &c, const QString &path)
     f.size = s->size;
     f.md5 = s->md5.result();
     files.insert(target.toLower(), f);
+    strLastCommitted = target;
     delete s;
     fail(c, 200, json(fileMetadata(f)));
 }

@@ -97,6 +97,8 @@ public:
     QStringList folderPaths() const;
     QString folderId(const QString &path) const { return folderIds.value(path.toLower()); }
     QStringList filePaths() const;
+    // Where the last finished upload session was committed (after any renaming).
+    QString lastCommitted() const { return strLastCommitted; }
     int openConnections() const { return connections.size(); }
 
 signals:
@@ -180,4 +182,5 @@ private:
     bool bHoldUploads = false;
     QList<QPointer<QTcpSocket>> held;
     int nFailCommits = 0;
+    QString strLastCommitted;
 };
