@@ -15,6 +15,11 @@
 #include <QDebug>
 #include <QSettings>
 
+namespace {
+// Half the height of the page progress dialog.
+constexpr int kProgressHalfHeight = 70;
+} // namespace
+
 void MainWindow::fillCloudTab()
 {
     ScanRequest &r = scanRequest();
@@ -206,6 +211,10 @@ void MainWindow::finishedPage(QString strFolderId, QString strFileName, int nIma
     }
     uploadDialog = new UploadingDialog(appTitle, &hub, r.cloudService, this);
     uploadDialog->setLocalFolder(wideText(r.cloudLocalFolder));
+    // Below the page progress, which is centred on the window, so that both
+    // can be read while the scan goes on.
+    const QPoint centre = frameGeometry().center();
+    uploadDialog->move(centre.x() - uploadDialog->width() / 2, centre.y() + kProgressHalfHeight + 8);
     uploadDialog->addUploadFile(folder, strFileName, nImageType, bDelete);
     uploadDialog->show();
 }
