@@ -538,6 +538,7 @@ private slots:
         scanThreePages(w.get(), false);
         // Page 1 waits at the service while the other two queue behind it.
         QTRY_VERIFY_WITH_TIMEOUT(announced.size() == 3 && fake->heldUploads() == 1 && !w->runningJob(), 30000);
+        QVERIFY(!child<QWidget>(w.get(), "centralWidget")->isEnabled()); // until the uploads end
         const QString missing = announced.at(1).first;
         QVERIFY(QFile::remove(QDir(configFile().configPath()).filePath(missing)));
 
