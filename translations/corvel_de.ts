@@ -275,6 +275,14 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>EvernoteManager</name>
+    <message>
+        <location filename="../cloud/evernote/evernotemanager.cpp" line="+332"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
+    </message>
+</context>
+<context>
     <name>FolderNameDialog</name>
     <message>
         <location filename="../cloud/foldernamedialog.ui" line="+8"/>
@@ -701,7 +709,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+21"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+26"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
