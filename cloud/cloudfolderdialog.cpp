@@ -7,6 +7,7 @@
 #include "cloud/cloudservice.h"
 #include "cloud/downloadfolderdialog.h"
 #include "cloud/dropbox/dropboxfolder.h"
+#include "cloud/evernote/evernotemanager.h"
 #include "cloud/foldernamedialog.h"
 
 #include <QDebug>
@@ -28,10 +29,18 @@ CloudFolderDialog::~CloudFolderDialog()
 template <class Fn>
 bool CloudFolderDialog::withFolder(Fn &&fn) const
 {
+    // Only what answers at once: look-ups and the tree. The operations that
+    // go to the service run in the wait dialog.
     switch (nCloudService) {
     case CloudDropbox:
         if (dropboxFolder) {
             fn(*dropboxFolder);
+            return true;
+        }
+        break;
+    case CloudEvernote:
+        if (evernoteManager) {
+            fn(*evernoteManager);
             return true;
         }
         break;
@@ -45,6 +54,13 @@ void CloudFolderDialog::setDropboxFolder(DropboxFolder *folder)
 {
     nCloudService = CloudDropbox;
     dropboxFolder = folder;
+    initialise();
+}
+
+void CloudFolderDialog::setEvernoteManager(EvernoteManager *manager)
+{
+    nCloudService = CloudEvernote;
+    evernoteManager = manager;
     initialise();
 }
 
@@ -123,6 +139,7 @@ void CloudFolderDialog::lendFolder(DownloadFolderDialog &wait, int nMode, const 
 {
     switch (nCloudService) {
     case CloudDropbox: wait.setDropboxFolder(dropboxFolder, nMode, parentId, name); break;
+    case CloudEvernote: wait.setEvernoteManager(evernoteManager, nMode, parentId, name); break;
     default: break;
     }
 }
@@ -153,6 +170,25 @@ void CloudFolderDialog::clickedBtnOK()
         const QString prefix = cloudSettingsPrefix(nCloudService);
         writeHexValue(file, prefix + QStringLiteral("CloudFolder"), strCloudFolder);
         writeHexValue(file, prefix + QStringLiteral("CloudFolderId"), strCloudFolderId);
+        accept();
+        return;
+    }
+    case CloudEvernote: {
+        // A notebook only: not the top item, and not a stack (whose
+        // identifier is its name, no notebook's guid).
+        QString id = cloudFolderItemId(item);
+        QString name = item->text(0);
+        QString path;
+        if (id.isEmpty() || !evernoteManager || !evernoteManager->findFolder(name, id, path)) {
+            postErrorMessage(-207);
+            return;
+        }
+        strCloudFolderId = id;
+        strCloudFolder = name;
+        strCloudFolderPath = path;
+        const QString file = configFile().uiConfigFile();
+        writeHexValue(file, QStringLiteral("evernote/CloudFolder"), strCloudFolder);
+        writeHexValue(file, QStringLiteral("evernote/CloudFolderId"), strCloudFolderId);
         accept();
         return;
     }
@@ -193,7 +229,14 @@ void CloudFolderDialog::clickedMakeNewFolder()
     if (nameDialog.exec() != Accepted)
         return;
     const QString name = nameDialog.folderName();
-    const QString parentId = cloudFolderItemId(item);
+    QString parentId = cloudFolderItemId(item);
+    if (nCloudService == CloudEvernote && evernoteManager) {
+        // Notebooks live in stacks, not in each other: the new one goes
+        // into the stack of what is chosen.
+        if (parentId.isEmpty())
+            parentId = item->text(0);
+        parentId = evernoteManager->stackFor(parentId);
+    }
 
     DownloadFolderDialog wait(strTitle, this);
     lendFolder(wait, DownloadFolderDialog::ModeCreate, parentId, name);

@@ -8,6 +8,7 @@ class CloudFolderDialog;
 }
 class DownloadFolderDialog;
 class DropboxFolder;
+class EvernoteManager;
 class QTreeWidgetItem;
 
 // The destination folder browser of the signed-in service: a tree of what
@@ -27,6 +28,7 @@ public:
 
     // Exactly one setter, before exec(): lends the service's folder object.
     void setDropboxFolder(DropboxFolder *folder);
+    void setEvernoteManager(EvernoteManager *manager);
 
     void getCloudFolder(QString &strName, QString &strId, QString &strPath) const;
 
@@ -48,6 +50,7 @@ private:
     QTreeWidgetItem *findItem(QTreeWidgetItem *under, const QString &id) const;
 
     DropboxFolder *dropboxFolder = nullptr;
+    EvernoteManager *evernoteManager = nullptr;
     Ui::CloudFolderDialog *ui;
     int nCloudService = 0;
     QString strCloudFolderId;

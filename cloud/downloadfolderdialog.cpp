@@ -4,7 +4,9 @@
 #include "app/configfile.h"
 #include "app/globals.h"
 #include "cloud/cloudservice.h"
+#include "cloud/cloudthread.h"
 #include "cloud/dropbox/dropboxfolder.h"
+#include "cloud/evernote/evernotemanager.h"
 #include "scan/scanrequest.h"
 
 #include <QDebug>
@@ -43,6 +45,13 @@ DownloadFolderDialog::~DownloadFolderDialog()
 {
     if (dropboxFolder)
         disconnect(dropboxFolder, nullptr, this, nullptr);
+    // A thread may still be between its answer and its end.
+    for (CloudThread *thread : qAsConst(threads)) {
+        disconnect(thread, nullptr, this, nullptr);
+        thread->cancelOperation();
+        thread->wait();
+        delete thread;
+    }
     delete ui;
 }
 
@@ -62,14 +71,37 @@ bool DownloadFolderDialog::withFolder(Fn &&fn)
     return false;
 }
 
-void DownloadFolderDialog::setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId,
-                                            const QString &strName)
+template <class Fn>
+bool DownloadFolderDialog::withAnyFolder(Fn &&fn)
 {
-    nCloudService = CloudDropbox;
-    dropboxFolder = folder;
+    if (nCloudService == CloudEvernote && evernoteManager) {
+        fn(*evernoteManager);
+        return true;
+    }
+    return withFolder(fn);
+}
+
+void DownloadFolderDialog::setMode(int nCloudService, int nMode, const QString &strParentId, const QString &strName)
+{
+    this->nCloudService = nCloudService;
     this->nMode = nMode;
     this->strParentId = strParentId;
     this->strName = strName;
+}
+
+void DownloadFolderDialog::setEvernoteManager(EvernoteManager *manager, int nMode, const QString &strParentId,
+                                              const QString &strName)
+{
+    setMode(CloudEvernote, nMode, strParentId, strName);
+    evernoteManager = manager;
+    start();
+}
+
+void DownloadFolderDialog::setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId,
+                                            const QString &strName)
+{
+    setMode(CloudDropbox, nMode, strParentId, strName);
+    dropboxFolder = folder;
     if (folder) {
         // Queued: an answer given inside the call that starts the operation
         // arrives once the dialog runs.
@@ -90,8 +122,23 @@ void DownloadFolderDialog::start()
     startListing();
 }
 
+void DownloadFolderDialog::startThread(int nOperation, const QString &strArg1, const QString &strArg2)
+{
+    auto *thread = new CloudThread;
+    thread->setOperation(evernoteManager, nOperation, strArg1, strArg2);
+    connect(thread, &QThread::finished, this, &DownloadFolderDialog::finishedCloudThread);
+    connect(thread, &CloudThread::finishedDownloadFolder, this, &DownloadFolderDialog::finishedDownloadFolder);
+    connect(thread, &CloudThread::finishedCreateFolder, this, &DownloadFolderDialog::finishedCreateFolder);
+    threads.insert(thread);
+    thread->start(QThread::InheritPriority);
+}
+
 void DownloadFolderDialog::startListing()
 {
+    if (nCloudService == CloudEvernote && evernoteManager) {
+        startThread(RequestListFolders);
+        return;
+    }
     if (!withFolder([](auto &folder) { folder.listAllFolders(); })) {
         nErrorCode = -206;
         end(Rejected);
@@ -100,6 +147,10 @@ void DownloadFolderDialog::startListing()
 
 bool DownloadFolderDialog::startCreate(const QString &parentId, const QString &name)
 {
+    if (nCloudService == CloudEvernote && evernoteManager) {
+        startThread(RequestCreateFolder, parentId, name);
+        return true;
+    }
     int rc = -205;
     withFolder([&](auto &folder) { rc = folder.createFolder(parentId, name); });
     if (rc == 0)
@@ -107,9 +158,30 @@ bool DownloadFolderDialog::startCreate(const QString &parentId, const QString &n
     // Some refusals (an unknown parent) come without an answer signal, so
     // the dialog ends here rather than wait for one.
     nErrorCode = rc;
-    withFolder([](auto &folder) { folder.abortAllReplies(); });
+    abortOperation();
     end(Rejected);
     return false;
+}
+
+void DownloadFolderDialog::abortOperation()
+{
+    if (nCloudService == CloudEvernote) {
+        const QSet<CloudThread *> running = threads;
+        for (CloudThread *thread : running)
+            thread->cancelOperation();
+        return;
+    }
+    withFolder([](auto &folder) { folder.abortAllReplies(); });
+}
+
+void DownloadFolderDialog::finishedCloudThread()
+{
+    qDebug() << "DownloadFolderDialog::finishedCloudThread";
+    auto *thread = qobject_cast<CloudThread *>(sender());
+    if (!thread || !threads.remove(thread))
+        return;
+    thread->wait();
+    delete thread;
 }
 
 int DownloadFolderDialog::exec()
@@ -180,14 +252,14 @@ bool DownloadFolderDialog::settleDestination()
         name = QLatin1String(kDefaultFolder);
     QString path;
     bool found = false;
-    withFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
+    withAnyFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
     if (!found) {
         name = QLatin1String(kDefaultFolder);
         id.clear();
-        withFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
+        withAnyFolder([&](auto &folder) { found = folder.findFolder(name, id, path); });
         if (!found) {
             QString top;
-            withFolder([&](auto &folder) { top = folder.rootFolderId(); });
+            withAnyFolder([&](auto &folder) { top = folder.rootFolderId(); });
             startCreate(top, name);
             return false;
         }
@@ -212,5 +284,5 @@ void DownloadFolderDialog::reject()
     if (bEnded)
         return;
     ui->pushButtonCancel->setEnabled(false);
-    withFolder([](auto &folder) { folder.abortAllReplies(); });
+    abortOperation();
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 #include <QString>
 
 namespace Ui {
 class DownloadFolderDialog;
 }
+class CloudThread;
 class DropboxFolder;
+class EvernoteManager;
 
 // A small modal wait dialog around one operation of a service's folder
 // object; it closes itself when the operation answers:
@@ -32,6 +35,8 @@ public:
     // Lends the service's folder object and starts the operation; exactly
     // one setter is called, then exec().
     void setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId, const QString &strName);
+    // Evernote: notebooks, run on a CloudThread; strParentId is the stack.
+    void setEvernoteManager(EvernoteManager *manager, int nMode, const QString &strParentId, const QString &strName);
 
     // Meaningful when the dialog ended Rejected.
     int errorCode() const { return nErrorCode; }
@@ -44,11 +49,19 @@ public:
 public slots:
     void finishedDownloadFolder(int nErrorCode, int nCloudService);
     void finishedCreateFolder(int nErrorCode, int nCloudService, QString strCloudFolder, QString strCloudFolderId);
+    void finishedCloudThread();
     void reject() override;
 
 private:
+    // The asynchronous folder objects; Evernote's blocking client is not one.
     template <class Fn>
     bool withFolder(Fn &&fn);
+    // Every folder object, for what runs at once (look-ups).
+    template <class Fn>
+    bool withAnyFolder(Fn &&fn);
+    void setMode(int nCloudService, int nMode, const QString &strParentId, const QString &strName);
+    void startThread(int nOperation, const QString &strArg1 = QString(), const QString &strArg2 = QString());
+    void abortOperation();
     void start();
     void startListing();
     bool startCreate(const QString &parentId, const QString &name);
@@ -64,6 +77,8 @@ private:
     QString strName;
     int nMode = ModeRefresh;
     DropboxFolder *dropboxFolder = nullptr;
+    EvernoteManager *evernoteManager = nullptr;
+    QSet<CloudThread *> threads;
     QString strCreatedId;
     bool bRunning = false; // inside exec()
     bool bEnded = false;   // the result is in; later answers are ignored

@@ -3,6 +3,7 @@
 
 #include "app/errormessage.h"
 #include "cloud/cloudservice.h"
+#include "cloud/cloudthread.h"
 #include "scan/pmessage.h"
 
 #include <QDebug>
@@ -64,6 +65,12 @@ UploadingDialog::~UploadingDialog()
     disconnect(&dropboxFile, nullptr, this, nullptr);
     if (pMessage)
         disconnect(pMessage, nullptr, this, nullptr);
+    for (CloudThread *thread : qAsConst(threads)) {
+        disconnect(thread, nullptr, this, nullptr);
+        thread->cancelOperation();
+        thread->wait();
+        delete thread;
+    }
     // Queued files stay as they are: what happens to them was decided before.
     queue.clear();
     delete ui;
@@ -142,6 +149,15 @@ void UploadingDialog::startTransfer(const UploadItem &item)
     case CloudDropbox:
         dropboxFile.createFile(item.strFolderId, item.strFileName, item.nImageType);
         break;
+    case CloudEvernote: {
+        auto *thread = new CloudThread;
+        thread->setOperation(&evernoteManager, RequestUploadData, item.strFolderId, item.strFileName, item.nImageType);
+        connect(thread, &QThread::finished, this, &UploadingDialog::finishedCloudThread);
+        connect(thread, &CloudThread::finishedCreateFile, this, &UploadingDialog::finishedCreateFile);
+        threads.insert(thread);
+        thread->start(QThread::InheritPriority);
+        break;
+    }
     default:
         // A service without uploads here: the page stays on this computer.
         QMetaObject::invokeMethod(this, "finishedCreateFile", Qt::QueuedConnection, Q_ARG(int, -210),
@@ -154,8 +170,26 @@ void UploadingDialog::abortTransfer()
 {
     switch (nCloudService) {
     case CloudDropbox: dropboxFile.abortAllReplies(); break;
+    case CloudEvernote: {
+        const QSet<CloudThread *> running = threads;
+        for (CloudThread *thread : running)
+            thread->cancelOperation();
+        break;
+    }
     default: break;
     }
+}
+
+void UploadingDialog::finishedCloudThread()
+{
+    qDebug() << "UploadingDialog::finishedCloudThread";
+    auto *thread = qobject_cast<CloudThread *>(sender());
+    if (!thread || !threads.remove(thread))
+        return;
+    thread->wait();
+    delete thread;
+    if (bEndWaiting && threads.isEmpty())
+        endUploads();
 }
 
 void UploadingDialog::showTransferText()
@@ -313,7 +347,7 @@ void UploadingDialog::finishedScanning(bool bCancelled)
 
 void UploadingDialog::finishUploads()
 {
-    if (!isScanFinished() || bMessageShowing || bFinishedSent)
+    if (!isScanFinished() || bMessageShowing || bFinishedSent || bEndWaiting)
         return;
     if (bKeepPages)
         keepQueuedFiles();
@@ -326,6 +360,12 @@ void UploadingDialog::endUploads()
 {
     if (bFinishedSent)
         return;
+    // The window deletes this dialog at the end; a thread still running
+    // would be deleted under itself.
+    if (!threads.isEmpty()) {
+        bEndWaiting = true;
+        return;
+    }
     bFinishedSent = true;
     if (!keptPages.isEmpty()) {
         hide();

@@ -1,16 +1,19 @@
 #pragma once
 
 #include "cloud/dropbox/dropboxfile.h"
+#include "cloud/evernote/evernotemanager.h"
 
 #include <QDialog>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 namespace Ui {
 class UploadingDialog;
 }
+class CloudThread;
 class PMessage;
 
 // One page file waiting for its upload.
@@ -52,6 +55,7 @@ public:
 public slots:
     void reject() override;
     void finishedCreateFile(int nErrorCode, QString strName, QString strId);
+    void finishedCloudThread();
     void cancelScanningJob();
 
 protected:
@@ -85,13 +89,16 @@ private:
     int nCloudService;
     int nPage = 0;
     int nFailures = 0;
+    QSet<CloudThread *> threads;
     QMutex queueMutex;
     QMutex stateMutex;
     QList<UploadItem> queue;
+    EvernoteManager evernoteManager;
     DropboxFile dropboxFile;
 
     QString strLocalFolder;
     bool bKeepPages = false;    // the uploads end through a failure, not a cancel
     bool bFinishedSent = false;
+    bool bEndWaiting = false;   // the end waits for an Evernote thread to stop
     QStringList keptPages;      // where pages that were not uploaded are now
 };

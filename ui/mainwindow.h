@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloud/dropbox/dropboxfolder.h"
+#include "cloud/evernote/evernotemanager.h"
 #include "scan/pmessage.h"
 #include "ui/papersizelist.h"
 #include "ui/resolutionlist.h"
@@ -137,4 +138,5 @@ private:
     QMutex jobLock;
     // One folder object per cloud service, lent to the folder dialogs.
     DropboxFolder dropboxFolder;
+    EvernoteManager evernoteManager;
 };

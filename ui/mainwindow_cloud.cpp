@@ -8,6 +8,7 @@
 #include "cloud/cloudservice.h"
 #include "cloud/downloadfolderdialog.h"
 #include "cloud/dropbox/dropboxlogindialog.h"
+#include "cloud/evernote/evernotelogindialog.h"
 #include "cloud/uploadingdialog.h"
 #include "scan/scanrequest.h"
 #include "ui/scansettings.h"
@@ -70,6 +71,9 @@ bool MainWindow::withCloudFolder(int nCloudService, Fn &&fn)
     case CloudDropbox:
         fn(dropboxFolder);
         return true;
+    case CloudEvernote:
+        fn(evernoteManager);
+        return true;
     default:
         return false;
     }
@@ -80,6 +84,9 @@ bool MainWindow::lendCloudFolder(DownloadFolderDialog &dialog, int nCloudService
     switch (nCloudService) {
     case CloudDropbox:
         dialog.setDropboxFolder(&dropboxFolder, nMode, QString(), QString());
+        return true;
+    case CloudEvernote:
+        dialog.setEvernoteManager(&evernoteManager, nMode, QString(), QString());
         return true;
     default:
         return false;
@@ -92,6 +99,9 @@ bool MainWindow::lendCloudFolder(CloudFolderDialog &dialog, int nCloudService)
     case CloudDropbox:
         dialog.setDropboxFolder(&dropboxFolder);
         return true;
+    case CloudEvernote:
+        dialog.setEvernoteManager(&evernoteManager);
+        return true;
     default:
         return false;
     }
@@ -102,6 +112,12 @@ bool MainWindow::runLoginDialog(int nCloudService, int &nErrorCode)
     switch (nCloudService) {
     case CloudDropbox: {
         DropboxLoginDialog login(nCloudService, this);
+        const bool accepted = login.exec() == QDialog::Accepted;
+        nErrorCode = accepted ? 0 : login.errorCode();
+        return accepted;
+    }
+    case CloudEvernote: {
+        EvernoteLoginDialog login(nCloudService, this);
         const bool accepted = login.exec() == QDialog::Accepted;
         nErrorCode = accepted ? 0 : login.errorCode();
         return accepted;
