@@ -73,7 +73,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../cloud/cloudfolderdialog.cpp" line="+54"/>
+        <location filename="../cloud/cloudfolderdialog.cpp" line="+70"/>
         <source>Browse For Folder</source>
         <translation>Ordner suchen</translation>
     </message>
@@ -135,7 +135,7 @@
         <translation>Notizbücher</translation>
     </message>
     <message>
-        <location line="+131"/>
+        <location line="+158"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -223,7 +223,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../cloud/downloadfolderdialog.cpp" line="+34"/>
+        <location filename="../cloud/downloadfolderdialog.cpp" line="+36"/>
         <source>Getting cloud data, please wait.</source>
         <translation>Cloud-Daten werden abgerufen, bitte warten.</translation>
     </message>
@@ -272,6 +272,54 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <location line="+1"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>EvernoteLoginDialog</name>
+    <message>
+        <location filename="../cloud/evernote/evernotelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/evernote/evernotelogindialog.cpp" line="+17"/>
+        <source>Login Evernote Cloud</source>
+        <translation>Bei Evernote anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Evernote online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Evernote an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+91"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Evernote account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Evernote-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
     </message>
 </context>
 <context>
@@ -709,7 +757,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+26"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+27"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
@@ -1352,12 +1400,12 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../cloud/uploadingdialog.cpp" line="+42"/>
+        <location filename="../cloud/uploadingdialog.cpp" line="+43"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <location line="+128"/>
+        <location line="+161"/>
         <source>Upload image files to the cloud server. Transfer page %1
 File name: %2</source>
         <translation>Bilddateien werden in die Cloud hochgeladen. Übertragung von Seite %1
@@ -1367,12 +1415,12 @@ Dateiname: %2</translation>
         <location line="+38"/>
         <location line="+22"/>
         <location line="+33"/>
-        <location line="+69"/>
+        <location line="+75"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
     <message>
-        <location line="-123"/>
+        <location line="-129"/>
         <source>The &quot;%1&quot; file does not exist, do you want to skip this file?
 OK: Skip this file
 Cancel: Cancel current job</source>
@@ -1390,7 +1438,7 @@ Ja: Erneut hochladen
 Nein: Hochladen abbrechen</translation>
     </message>
     <message>
-        <location line="+102"/>
+        <location line="+108"/>
         <source>These pages were not uploaded and are kept on this computer:
 %1</source>
         <translation>Diese Seiten wurden nicht hochgeladen und bleiben auf diesem Computer:

@@ -1,18 +1,18 @@
-// The real main window scanning to the cloud against the fake Dropbox
-// service and the simulated scanner. The sign-in runs in a real browser
-// engine: the authorization page, its Allow and Cancel buttons, the redirect
-// to the loopback listener and the script of its page. Then the folder tree,
-// a new folder, feeder scans uploaded while they run, and the retry, skip,
-// cancel and failure paths, each checked for pages lost.
+// The real main window scanning to the cloud against the fake services and
+// the simulated scanner, every case once per service. The sign-ins run in a
+// real browser engine: the user's browser for Dropbox (the authorization
+// page, the redirect to the loopback listener and the script of its page),
+// the dialog's own web view for the others (the service's sign-in form and
+// the redirect it watches for). Then the folder tree, a new folder, feeder
+// scans uploaded while they run, and the retry, skip, cancel and failure
+// paths, each checked for pages lost.
+#include "fakeservices.h"
 #include "modaldriver.h"
 #include "cloud/cloudtestenv.h"
-#include "fakes/fakedropbox.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
 #include "app/globals.h"
-#include "cloud/cloudfolderdialog.h"
-#include "cloud/foldernamedialog.h"
 #include "cloud/uploadingdialog.h"
 #include "scan/pmessage.h"
 #include "scan/scanrequest.h"
@@ -22,7 +22,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -73,8 +72,23 @@ QStringList boxTexts(const ModalDriver &driver)
     return texts;
 }
 
-// The user's browser: opens what the application hands the desktop, and on
-// the service's authorization page presses the button it was told to.
+// Presses a button of the page in a web view once the page has it.
+QTimer *pressInPage(QWebEngineView *view, const QString &button)
+{
+    auto *poll = new QTimer(view);
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, view, [view, button] {
+        view->page()->runJavaScript(
+            QStringLiteral("var b = document.getElementById('%1'); if (b && !window.pressed) { window.pressed = true; "
+                           "b.click(); }")
+                .arg(button));
+    });
+    poll->start();
+    return poll;
+}
+
+// The user's web browser: opens what the application hands the desktop and
+// presses the button it was told to on the service's pages.
 class Browser : public QObject
 {
     Q_OBJECT
@@ -83,7 +97,8 @@ public:
     {
         view.resize(800, 600);
         view.show();
-        connect(&view, &QWebEngineView::loadFinished, this, &Browser::loaded);
+        connect(&view, &QWebEngineView::loadFinished, this,
+                [this] { view.page()->toPlainText([this](const QString &text) { pageText = text; }); });
         QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
     }
@@ -94,7 +109,7 @@ public:
     }
 
     QWebEngineView view;
-    QString button = QStringLiteral("allow");
+    QString button;
     QString pageText; // of the last page loaded
     int opened = 0;
 
@@ -102,18 +117,14 @@ public slots:
     void open(const QUrl &url)
     {
         ++opened;
+        pageText.clear();
+        delete presser; // of an earlier sign-in, told another button
         view.load(url);
+        presser = pressInPage(&view, button);
     }
 
 private:
-    void loaded(bool)
-    {
-        if (view.url().path() == QLatin1String("/oauth2/authorize")) {
-            view.page()->runJavaScript(QStringLiteral("document.getElementById('%1').click()").arg(button));
-            return;
-        }
-        view.page()->toPlainText([this](const QString &text) { pageText = text; });
-    }
+    QPointer<QTimer> presser;
 };
 } // namespace
 
@@ -123,9 +134,10 @@ class TestMainWindowCloud : public QObject
 
 private:
     SimDevice sim;
-    std::unique_ptr<FakeDropbox> fake;
+    std::unique_ptr<FakeService> service;
     std::unique_ptr<QTemporaryDir> out;
     std::unique_ptr<Browser> browser;
+    QString signInButton; // what the user presses on the sign-in page
     quint16 redirectPort = 0;
     // Page file names and bytes as announced, in order. Names alone do not
     // tell pages apart: a name freed by an upload may be given again.
@@ -133,16 +145,24 @@ private:
 
     QString settingsFile() const { return configFile().uiConfigFile(); }
 
-    void configure(const QMap<QString, QString> &engineKeys)
+    // The service of the data row, started with a "Docs" folder, and the
+    // window's configuration pointing at it.
+    void useService(int id, const QMap<QString, QString> &engineKeys = {{"PageTime", "5"}, {"Sheets", "3"}})
     {
+        service = makeFakeService(id);
+        redirectPort = freeLoopbackPort();
+        QVERIFY(service->start(redirectPort));
+        service->addFolder("Docs");
+        sim.cloudKeys = service->cloudKeys();
+        sim.cloudKeys.insert("RedirectPort", QString::number(redirectPort));
         sim.configure(engineKeys);
-        // The stored scanner: the simulated USB machine with its feeder.
         QSettings s(settingsFile(), QSettings::IniFormat);
+        // The stored scanner: the simulated USB machine with its feeder.
         s.setValue("Port/DeviceType", 0);
         s.setValue("Port/PaperSource", 134);
         s.setValue("Port/ProjectID", 3000);
         s.setValue("Port/Default", "simusb-0001");
-        s.setValue("Cloud/CloudService", 4);
+        s.setValue("Cloud/CloudService", id);
         s.setValue("Cloud/ScanTo", out->path());
     }
 
@@ -157,18 +177,25 @@ private:
         return w;
     }
 
-    // Login, as a user presses it; the browser and the wait dialog answer.
-    void pressLogin(MainWindow *w, ModalDriver &driver)
+    // The sign-in dialog's part: the browser, or its own web view, answers.
+    void answerSignIn(ModalDriver &driver)
     {
-        driver.leaveAlone({"DropboxLoginDialog", "DownloadFolderDialog"});
-        QTest::mouseClick(child<QPushButton>(w, "pushButtonCloudLogin"), Qt::LeftButton);
+        driver.then([this](QWidget *dialog) {
+            QCOMPARE(dialog->windowTitle(), service->loginTitle());
+            if (auto *view = dialog->findChild<QWebEngineView *>())
+                pressInPage(view, signInButton);
+            if (signInButton == "cancel")
+                click(child<QPushButton>(dialog, "pushButtonCancel"));
+        });
     }
 
     bool signIn(MainWindow *w)
     {
         ModalDriver driver;
-        pressLogin(w, driver);
-        return scanRequest().cloudSignedIn && driver.unexpected == 0;
+        driver.leaveAlone({"DownloadFolderDialog"});
+        answerSignIn(driver);
+        QTest::mouseClick(child<QPushButton>(w, "pushButtonCloudLogin"), Qt::LeftButton);
+        return scanRequest().cloudSignedIn && driver.unexpected == 0 && driver.finished();
     }
 
     static bool idle(MainWindow *w)
@@ -194,17 +221,10 @@ private:
         return QDir(folder).entryList({"*.jpg", "*.part"}, QDir::Files | QDir::Hidden);
     }
 
-    // Whether a page's bytes are in the chosen folder on the service.
-    bool onService(int page) const
-    {
-        for (const QString &path : fake->filePaths())
-            if (path.startsWith("/Scan/") && fake->file(path).data == announced.value(page).second)
-                return true;
-        return false;
-    }
+    bool onService(int page) const { return service->pagesIn("Scan").contains(announced.value(page).second); }
 
-    // Every announced page is on the service or in the local folder, with
-    // its bytes; gives how many are on the service.
+    // Every announced page is in the chosen folder on the service or in the
+    // local folder, with its bytes; gives how many are on the service.
     int uploadedOrKept(QStringList &lost) const
     {
         QList<QByteArray> local;
@@ -220,6 +240,15 @@ private:
         return uploaded;
     }
 
+    static void addServiceColumn()
+    {
+        QTest::addColumn<int>("serviceId");
+    }
+    static QTestData &row(int id, const char *name)
+    {
+        return QTest::newRow(qPrintable(cloudServiceName(id) + ": " + name)) << id;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -232,19 +261,8 @@ private slots:
     {
         out = std::make_unique<QTemporaryDir>();
         announced.clear();
-        fake = std::make_unique<FakeDropbox>();
-        QVERIFY(fake->start());
-        fake->addFolder("/Docs/Sub");
-        redirectPort = freeLoopbackPort();
-        fake->setRedirectUri(QStringLiteral("http://127.0.0.1:%1/cloud").arg(redirectPort));
-        sim.cloudKeys = {{"DropboxWebHost", fake->webBase()},
-                         {"DropboxApiHost", fake->apiBase()},
-                         {"DropboxContentHost", fake->contentBase()},
-                         {"RedirectPort", QString::number(redirectPort)}};
         QFile::remove(configFile().uiConfigFile());
-        configure({{"PageTime", "5"}, {"Sheets", "3"}});
-        browser->button = QStringLiteral("allow");
-        browser->pageText.clear();
+        signInButton = browser->button = QStringLiteral("allow");
         browser->opened = 0;
         g_log.clear();
     }
@@ -253,96 +271,105 @@ private slots:
     {
         // The token travels through the browser, the listener, the settings
         // file and every request, and never into a log line.
-        for (const QString &line : qAsConst(g_log))
-            QVERIFY2(!line.contains("fake-token"), qPrintable(line));
+        if (service)
+            for (const QString &line : qAsConst(g_log))
+                QVERIFY2(!line.contains(service->token()), qPrintable(line));
+        service.reset();
     }
 
     void signInSettlesTheFolder_data()
     {
+        addServiceColumn();
         QTest::addColumn<bool>("scanExists");
-        QTest::addColumn<QString>("storedName");
-        QTest::addColumn<QString>("storedPath"); // of the stored identifier
+        QTest::addColumn<QString>("stored"); // name of a stored folder; "Old" is gone
         QTest::addColumn<QString>("shown");
-        QTest::newRow("new account: Scan is made") << false << "" << "" << "/Scan";
-        QTest::newRow("Scan is reused") << true << "" << "" << "/Scan";
-        QTest::newRow("stored folder") << true << "Sub" << "/Docs/Sub" << "/Docs/Sub";
-        QTest::newRow("stored folder gone") << false << "Old" << "/Old" << "/Scan";
+        for (int id : servicesUnderTest()) {
+            row(id, "new account: Scan is made") << false << "" << "Scan";
+            row(id, "Scan is reused") << true << "" << "Scan";
+            row(id, "stored folder") << true << "Docs" << "Docs";
+            row(id, "stored folder gone") << false << "Old" << "Scan";
+        }
     }
 
     void signInSettlesTheFolder()
     {
+        QFETCH(int, serviceId);
         QFETCH(bool, scanExists);
-        QFETCH(QString, storedName);
-        QFETCH(QString, storedPath);
+        QFETCH(QString, stored);
         QFETCH(QString, shown);
+        useService(serviceId);
         if (scanExists)
-            fake->addFolder("/scan"); // any letter case
-        if (!storedName.isEmpty()) {
-            const QString id = storedPath == "/Old" ? "id:gone" : fake->folderId(storedPath);
-            writeHexValue(settingsFile(), "dropbox/CloudFolder", storedName);
-            writeHexValue(settingsFile(), "dropbox/CloudFolderId", id);
+            service->addFolder("scan"); // any letter case
+        if (!stored.isEmpty()) {
+            writeHexValue(settingsFile(), cloudSettingsPrefix(serviceId) + "CloudFolder", stored);
+            writeHexValue(settingsFile(), cloudSettingsPrefix(serviceId) + "CloudFolderId",
+                          stored == "Old" ? QString("id:gone") : service->folderId(stored));
         }
         auto w = openWindow();
         QPushButton *scan = child<QPushButton>(w.get(), "pushButtonScan");
         QVERIFY(!scan->isEnabled());
         QVERIFY(signIn(w.get()));
 
-        QCOMPARE(browser->opened, 1);
-        QTRY_VERIFY(browser->pageText.contains("successfully obtained an Authorization Token"));
-        QCOMPARE(browser->view.title(), QString("Lumerith V2"));
-        QCOMPARE(readHexValue(settingsFile(), "dropbox/AccessToken"), QString("fake-token"));
-        QCOMPARE(child<QLineEdit>(w.get(), "lineEditCloudFolder")->text().toLower(), shown.toLower());
-        QVERIFY(fake->hasFolder("/Scan"));
-        bool created = false;
-        for (const FakeDropbox::Request &r : fake->requests())
-            created = created || r.path == "/2/files/create_folder_v2";
-        QCOMPARE(created, !scanExists);
+        if (service->usesSystemBrowser()) {
+            QCOMPARE(browser->opened, 1);
+            QTRY_VERIFY(browser->pageText.contains("successfully obtained an Authorization Token"));
+            QCOMPARE(browser->view.title(), QString("Lumerith V2"));
+        }
+        QCOMPARE(readHexValue(settingsFile(), cloudSettingsPrefix(serviceId) + "AccessToken"), service->token());
+        QCOMPARE(child<QLineEdit>(w.get(), "lineEditCloudFolder")->text().toLower(),
+                 service->shownPath(shown).toLower());
+        QVERIFY(!service->folderId("Scan").isEmpty());
+        QCOMPARE(service->foldersMade(), scanExists ? 0 : 1);
         QVERIFY(scan->isEnabled());
         QVERIFY(!child<QPushButton>(w.get(), "pushButtonCloudLogin")->isEnabled());
         QVERIFY(!child<QComboBox>(w.get(), "comboBoxCloudService")->isEnabled());
         QVERIFY(child<QPushButton>(w.get(), "pushButtonCloudBrowse")->isEnabled());
         // The destination is stored by identifier.
-        const QString id = readHexValue(settingsFile(), "dropbox/CloudFolderId");
-        QCOMPARE(id, fake->folderId(shown));
+        const QString id = readHexValue(settingsFile(), cloudSettingsPrefix(serviceId) + "CloudFolderId");
+        QCOMPARE(id, service->folderId(shown));
         QCOMPARE(wideText(scanRequest().cloudFolderId), id);
     }
 
     void signInFailures_data()
     {
+        addServiceColumn();
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message"); // empty: none
-        QTest::newRow("Cancel") << "cancel" << "";
-        QTest::newRow("refused in the browser") << "deny" << "User authentication failed.";
-        QTest::newRow("redirect of another sign-in") << "state" << "User authentication failed.";
-        QTest::newRow("redirect port taken") << "port" << "User authentication failed.";
-        QTest::newRow("unreadable folder list") << "list" << "Refresh folder error.";
+        const QString refused = "User authentication failed.";
+        for (int id : servicesUnderTest()) {
+            row(id, "Cancel") << "cancel" << "";
+            row(id, "refused on the service's page") << "deny" << refused;
+            row(id, "redirect port taken") << "port" << refused;
+            row(id, "unreadable folder list") << "list" << "";
+        }
+        row(CloudDropbox, "redirect of another sign-in") << "state" << refused;
     }
 
     void signInFailures()
     {
+        QFETCH(int, serviceId);
         QFETCH(QString, how);
         QFETCH(QString, message);
+        useService(serviceId);
         QTcpServer squatter;
         if (how == "port")
             QVERIFY(squatter.listen(QHostAddress::LocalHost, redirectPort));
-        fake->setWrongState(how == "state");
-        if (how == "list")
-            fake->setCannedListAnswer("<html>maintenance</html>");
-        if (how == "deny")
-            browser->button = QStringLiteral("deny");
-        if (how == "cancel")
-            browser->button = QStringLiteral("none"); // the user never decides
+        if (how == "state")
+            static_cast<DropboxService *>(service.get())->fake.setWrongState(true);
+        if (how == "list") {
+            service->spoilFolderList();
+            message = service->spoiledListMessage();
+        }
+        if (how == "deny" || how == "cancel") {
+            signInButton = how;
+            browser->button = how == "deny" ? how : QStringLiteral("none"); // the user never decides
+        }
 
         auto w = openWindow();
         ModalDriver driver;
         driver.leaveAlone({"DownloadFolderDialog"});
-        if (how != "port") {
-            driver.then([&](QWidget *dialog) {
-                QCOMPARE(dialog->windowTitle(), QString("Login Dropbox Cloud"));
-                if (how == "cancel")
-                    click(child<QPushButton>(dialog, "pushButtonCancel"));
-            });
-        }
+        if (how != "port")
+            answerSignIn(driver);
         if (!message.isEmpty())
             driver.answerBox(QMessageBox::AcceptRole);
         QTest::mouseClick(child<QPushButton>(w.get(), "pushButtonCloudLogin"), Qt::LeftButton);
@@ -354,14 +381,37 @@ private slots:
         QVERIFY(child<QPushButton>(w.get(), "pushButtonCloudLogin")->isEnabled());
         QVERIFY(!child<QPushButton>(w.get(), "pushButtonCloudLogout")->isEnabled());
         QVERIFY(!child<QPushButton>(w.get(), "pushButtonScan")->isEnabled());
+        if (!service->usesSystemBrowser())
+            return;
         // A taken port never sends the browser to whoever holds it.
         QCOMPARE(browser->opened, how == "port" ? 0 : 1);
         if (how == "deny" || how == "state")
             QTRY_VERIFY(browser->pageText.contains("failed to obtain an Authorization Token"));
     }
 
+    void everySignInAsksAgain()
+    {
+        // The web view forgets the service's session: signing in again shows
+        // the sign-in form again instead of passing silently.
+        useService(CloudEvernote);
+        auto w = openWindow();
+        QVERIFY(signIn(w.get()));
+        QTest::mouseClick(child<QPushButton>(w.get(), "pushButtonCloudLogout"), Qt::LeftButton);
+        QVERIFY(signIn(w.get()));
+        QCOMPARE(static_cast<EvernoteService *>(service.get())->fake.signInForms(), 2);
+    }
+
+    void browseMakeAndChooseAFolder_data()
+    {
+        addServiceColumn();
+        for (int id : servicesUnderTest())
+            row(id, "Docs");
+    }
+
     void browseMakeAndChooseAFolder()
     {
+        QFETCH(int, serviceId);
+        useService(serviceId);
         auto w = openWindow();
         QVERIFY(signIn(w.get()));
         QStringList tree;
@@ -370,11 +420,11 @@ private slots:
             driver.leaveAlone({"DownloadFolderDialog"});
             driver.then([&](QWidget *d) {
                 auto *items = child<QTreeWidget>(d, "treeWidgetCloudFolder");
-                QTreeWidgetItem *root = items->topLevelItem(0);
                 for (QTreeWidgetItemIterator it(items); *it; ++it)
                     tree << (*it)->text(0);
-                QTreeWidgetItem *docs = root->child(0);
-                items->setCurrentItem(docs);
+                // Into "Docs" where folders nest; notebooks sit side by side.
+                QTreeWidgetItem *root = items->topLevelItem(0);
+                items->setCurrentItem(serviceId == CloudEvernote ? root : root->child(0));
                 click(child<QPushButton>(d, "pushButtonMekeNewFolder"));
             });
             driver.then([&](QWidget *d) {
@@ -392,11 +442,12 @@ private slots:
             QTRY_VERIFY(driver.finished());
             QCOMPARE(driver.unexpected, 0);
         }
-        QCOMPARE(tree, QStringList({"Dropbox", "Docs", "Sub", "Scan"}));
-        QVERIFY(fake->hasFolder("/Docs/NewOne"));
+        const QString made = serviceId == CloudEvernote ? "NewOne" : "Docs/NewOne";
+        QCOMPARE(tree, QStringList({serviceId == CloudEvernote ? "Notebooks" : "Dropbox", "Docs", "Scan"}));
+        QVERIFY(!service->folderId(made).isEmpty());
         QLineEdit *shown = child<QLineEdit>(w.get(), "lineEditCloudFolder");
-        QCOMPARE(shown->text(), QString("/Docs/NewOne"));
-        QCOMPARE(readHexValue(settingsFile(), "dropbox/CloudFolder"), QString("NewOne"));
+        QCOMPARE(shown->text(), service->shownPath(made));
+        QCOMPARE(readHexValue(settingsFile(), cloudSettingsPrefix(serviceId) + "CloudFolder"), QString("NewOne"));
 
         // Out and in again: the folder field says "Scan" until the next
         // sign-in shows the chosen folder again.
@@ -405,42 +456,50 @@ private slots:
         QVERIFY(!child<QPushButton>(w.get(), "pushButtonScan")->isEnabled());
         QVERIFY(!child<QPushButton>(w.get(), "pushButtonCloudBrowse")->isEnabled());
         QVERIFY(signIn(w.get()));
-        QCOMPARE(shown->text(), QString("/Docs/NewOne"));
-        QCOMPARE(browser->opened, 2);
+        QCOMPARE(shown->text(), service->shownPath(made));
     }
 
     void feederScanUploadsWhileScanning_data()
     {
+        addServiceColumn();
         QTest::addColumn<bool>("localCopy");
-        QTest::newRow("cloud only") << false;
-        QTest::newRow("with a local copy") << true;
+        for (int id : servicesUnderTest()) {
+            row(id, "cloud only") << false;
+            row(id, "with a local copy") << true;
+        }
     }
 
     void feederScanUploadsWhileScanning()
     {
+        QFETCH(int, serviceId);
         QFETCH(bool, localCopy);
-        configure({{"PageTime", "600"}, {"Sheets", "3"}});
+        useService(serviceId, {{"PageTime", "600"}, {"Sheets", "3"}});
         auto w = openWindow();
         QVERIFY(signIn(w.get()));
         QStringList texts;
         bool overlapped = false;
-        connect(fake.get(), &FakeDropbox::requestFinished, this, [&](QString path, int status) {
-            if (path.endsWith("/finish") && status == 200 && fake->filePaths().size() == 1)
-                overlapped = w->runningJob() != nullptr;
-        });
         connect(w->messageHub(), &PMessage::finishedPage, this, [&] {
             auto *dialog = w->findChild<UploadingDialog *>();
-            if (dialog && texts.isEmpty()) {
-                QCOMPARE(dialog->windowTitle(), QString("Lumerith V2"));
-                QVERIFY(dialog->isVisible() && !dialog->isModal());
-                QCOMPARE(child<QProgressBar>(dialog, "progressBarUploading")->maximum(), 0);
-                connect(child<QTextEdit>(dialog, "textEditTransferInfo"), &QTextEdit::textChanged, this, [&texts, dialog] {
-                    const QString text = child<QTextEdit>(dialog, "textEditTransferInfo")->toPlainText();
-                    if (texts.isEmpty() || texts.last() != text)
-                        texts << text;
-                });
-                texts << child<QTextEdit>(dialog, "textEditTransferInfo")->toPlainText();
-            }
+            if (!dialog || !texts.isEmpty())
+                return;
+            QCOMPARE(dialog->windowTitle(), QString("Lumerith V2"));
+            QVERIFY(dialog->isVisible() && !dialog->isModal());
+            QCOMPARE(child<QProgressBar>(dialog, "progressBarUploading")->maximum(), 0);
+            auto *info = child<QTextEdit>(dialog, "textEditTransferInfo");
+            texts << info->toPlainText();
+            connect(info, &QTextEdit::textChanged, this, [&texts, info] {
+                if (texts.last() != info->toPlainText())
+                    texts << info->toPlainText();
+            });
+            // Watch the first page arrive while the scan still runs.
+            auto *watch = new QTimer(dialog);
+            connect(watch, &QTimer::timeout, this, [&, watch] {
+                if (service->pageCount() == 0)
+                    return;
+                overlapped = w->runningJob() != nullptr;
+                watch->stop();
+            });
+            watch->start(10);
         });
         scanThreePages(w.get(), localCopy);
         QVERIFY(!child<QWidget>(w.get(), "centralWidget")->isEnabled());
@@ -463,39 +522,39 @@ private slots:
 
     void failedUploadsLoseNoPage_data()
     {
+        addServiceColumn();
         QTest::addColumn<int>("failures");
-        QTest::addColumn<bool>("accountFull");
+        QTest::addColumn<bool>("refused");        // for good
         QTest::addColumn<QStringList>("answers"); // to the retry questions
-        QTest::addColumn<QString>("error");       // message box, empty: none
+        QTest::addColumn<bool>("errorBox");
         QTest::addColumn<int>("uploaded");
-        QTest::newRow("retried once") << 1 << false << QStringList{"yes"} << "" << 3;
-        QTest::newRow("retry declined") << 1 << false << QStringList{"no"} << "" << 0;
-        QTest::newRow("fourth failure in a row") << 4 << false << QStringList{"yes", "yes", "yes"}
-                                                 << "Upload file error." << 0;
-        QTest::newRow("account full") << 0 << true << QStringList{}
-                                      << "Since the capacity of the cloud storage is not available, the operation is "
-                                         "stopped. If you want to save the file to the local disk, please enable "
-                                         "'Save to Local Disk' the next time you operate."
-                                      << 0;
+        for (int id : servicesUnderTest()) {
+            row(id, "retried once") << 1 << false << QStringList{"yes"} << false << 3;
+            row(id, "retry declined") << 1 << false << QStringList{"no"} << false << 0;
+            row(id, "fourth failure in a row") << 4 << false << QStringList{"yes", "yes", "yes"} << true << 0;
+            row(id, "refused for good") << 0 << true << QStringList{} << true << 0;
+        }
     }
 
     void failedUploadsLoseNoPage()
     {
+        QFETCH(int, serviceId);
         QFETCH(int, failures);
-        QFETCH(bool, accountFull);
+        QFETCH(bool, refused);
         QFETCH(QStringList, answers);
-        QFETCH(QString, error);
+        QFETCH(bool, errorBox);
         QFETCH(int, uploaded);
-        configure({{"PageTime", "300"}, {"Sheets", "3"}});
+        useService(serviceId, {{"PageTime", "300"}, {"Sheets", "3"}});
         auto w = openWindow();
         QVERIFY(signIn(w.get()));
-        fake->failNextCommits(failures);
-        fake->setAccountFull(accountFull);
+        service->failNextUploads(failures);
+        if (refused)
+            service->refuseUploads();
 
         ModalDriver driver;
         for (const QString &answer : answers)
             driver.answerBox(answer == "yes" ? QMessageBox::YesRole : QMessageBox::NoRole);
-        if (!error.isEmpty())
+        if (errorBox)
             driver.answerBox(QMessageBox::AcceptRole);
         if (uploaded < 3)
             driver.answerBox(QMessageBox::AcceptRole); // the pages kept on this computer
@@ -504,12 +563,12 @@ private slots:
         QCOMPARE(driver.unexpected, 0);
 
         const QStringList boxes = boxTexts(driver);
-        QCOMPARE(boxes.size(), answers.size() + (error.isEmpty() ? 0 : 1) + (uploaded < 3 ? 1 : 0));
+        QCOMPARE(boxes.size(), answers.size() + (errorBox ? 1 : 0) + (uploaded < 3 ? 1 : 0));
         for (int i = 0; i < answers.size(); ++i)
             QCOMPARE(boxes.at(i), QString("Uploading the image file failed, do you want to try uploading the file "
                                           "again?\nYes: Upload again\nNo: Cancel upload"));
-        if (!error.isEmpty())
-            QCOMPARE(boxes.at(answers.size()), error);
+        if (errorBox)
+            QCOMPARE(boxes.at(answers.size()), refused ? service->refusedMessage() : QString("Upload file error."));
         QStringList lost;
         QCOMPARE(uploadedOrKept(lost), uploaded);
         QCOMPARE(lost, QStringList());
@@ -524,27 +583,32 @@ private slots:
 
     void missingPageFile_data()
     {
+        addServiceColumn();
         QTest::addColumn<bool>("skip");
-        QTest::newRow("skipped") << true;
-        QTest::newRow("job cancelled") << false;
+        for (int id : servicesUnderTest()) {
+            row(id, "skipped") << true;
+            row(id, "job cancelled") << false;
+        }
     }
 
     void missingPageFile()
     {
+        QFETCH(int, serviceId);
         QFETCH(bool, skip);
+        useService(serviceId);
         auto w = openWindow();
         QVERIFY(signIn(w.get()));
-        fake->setHoldUploads(true);
+        service->holdUploads(true);
         scanThreePages(w.get(), false);
         // Page 1 waits at the service while the other two queue behind it.
-        QTRY_VERIFY_WITH_TIMEOUT(announced.size() == 3 && fake->heldUploads() == 1 && !w->runningJob(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(announced.size() == 3 && service->heldUploads() == 1 && !w->runningJob(), 30000);
         QVERIFY(!child<QWidget>(w.get(), "centralWidget")->isEnabled()); // until the uploads end
         const QString missing = announced.at(1).first;
         QVERIFY(QFile::remove(QDir(configFile().configPath()).filePath(missing)));
 
         ModalDriver driver;
         driver.answerBox(skip ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
-        fake->setHoldUploads(false);
+        service->holdUploads(false);
         QTRY_VERIFY_WITH_TIMEOUT(idle(w.get()), 30000);
         QCOMPARE(boxTexts(driver), QStringList{QString("The \"%1\" file does not exist, do you want to skip this "
                                                        "file?\nOK: Skip this file\nCancel: Cancel current job")
@@ -553,32 +617,36 @@ private slots:
         QVERIFY(onService(0));
         // Skipping goes on with the next page; cancelling lets the queued page go.
         QCOMPARE(onService(2), skip);
-        QCOMPARE(fake->filePaths().size(), skip ? 2 : 1);
+        QCOMPARE(service->pageCount(), skip ? 2 : 1);
         QCOMPARE(localFiles(configFile().configPath()), QStringList());
         QCOMPARE(localFiles(out->path()), QStringList());
     }
 
     void cancelMidUpload_data()
     {
+        addServiceColumn();
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("localCopy");
-        QTest::newRow("Cancel, cloud only") << "cancel" << false;
-        QTest::newRow("Cancel, with a local copy") << "cancel" << true;
-        QTest::newRow("closing the window") << "close" << true;
+        for (int id : servicesUnderTest()) {
+            row(id, "Cancel, cloud only") << "cancel" << false;
+            row(id, "Cancel, with a local copy") << "cancel" << true;
+            row(id, "closing the window") << "close" << true;
+        }
     }
 
     void cancelMidUpload()
     {
+        QFETCH(int, serviceId);
         QFETCH(QString, how);
         QFETCH(bool, localCopy);
-        configure({{"PageTime", "1500"}, {"Sheets", "3"}});
+        useService(serviceId, {{"PageTime", "1500"}, {"Sheets", "3"}});
         auto w = openWindow();
         QVERIFY(signIn(w.get()));
-        fake->setHoldUploads(true);
+        service->holdUploads(true);
         QSignalSpy ends(w->messageHub(), &PMessage::finishedUploadFiles);
         ModalDriver driver;
         scanThreePages(w.get(), localCopy);
-        QTRY_VERIFY_WITH_TIMEOUT(fake->heldUploads() == 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(service->heldUploads() == 1, 30000);
         QVERIFY(w->runningJob());
 
         if (how == "close") {
@@ -593,8 +661,8 @@ private slots:
         }
         QCOMPARE(ends.size(), 1);
         QCOMPARE(boxTexts(driver).size(), how == "close" ? 1 : 0); // only the close question
-        fake->setHoldUploads(false);
-        QCOMPARE(fake->filePaths(), QStringList());
+        service->holdUploads(false);
+        QCOMPARE(service->pageCount(), 0);
         QVERIFY(announced.size() >= 1 && announced.size() < 3); // the scan stopped too
         // A local copy stays; pages only for the cloud go with the cancel.
         QCOMPARE(localFiles(out->path()).size(), localCopy ? announced.size() : 0);
@@ -610,7 +678,6 @@ int main(int argc, char **argv)
     qputenv("QT_QUICK_BACKEND", "software");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
     TestMainWindowCloud test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
