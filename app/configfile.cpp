@@ -21,7 +21,7 @@ bool ConfigFile::init(const QString &appDir)
     nOutputMsg = ini.value("Debug/OutputMsg", 0).toInt();
 
     strConfigPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/"
-                    + ini.value("MODULE_CONFIG/ConfigPath", QString()).toString();
+                    + iniText(ini, "MODULE_CONFIG/ConfigPath");
     strConfigPath = QDir::toNativeSeparators(strConfigPath);
     if (!QFileInfo(strConfigPath).isDir()) {
         // Tokens will live here: only the user may enter it. Only the folders
@@ -30,10 +30,15 @@ bool ConfigFile::init(const QString &appDir)
         QFile::setPermissions(strConfigPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
-    strUIConfig = strConfigPath + "/" + ini.value("INIFiles/UIConfig", QString()).toString();
+    // Without a name the settings would be written to the folder itself,
+    // which fails: every setting and sign-in would be lost.
+    QString uiConfigName = iniText(ini, "INIFiles/UIConfig").trimmed();
+    if (uiConfigName.isEmpty())
+        uiConfigName = QStringLiteral("LumerithUI.ini");
+    strUIConfig = strConfigPath + "/" + uiConfigName;
 
     auto workFile = [&](const char *key, const char *def, const char *ext) {
-        return strConfigPath + "/" + ini.value(QLatin1String(key), QLatin1String(def)).toString() + QLatin1String(ext);
+        return strConfigPath + "/" + iniText(ini, QLatin1String(key), QLatin1String(def)) + QLatin1String(ext);
     };
     strPDFFileName = workFile("MODULE_CONFIG/PDFFileName", "IMGPDF", ".pdf");
     strBMPFileName = workFile("MODULE_CONFIG/BMPFileName", "IMGBMP", ".bmp");
@@ -44,10 +49,59 @@ bool ConfigFile::init(const QString &appDir)
     strRAWJPEGFileName = workFile("MODULE_CONFIG/RAWJPEGFileName", "IMGRAWJPEG", "");
     strPreviewBitmap = workFile("MODULE_CONFIG/PREVIEW_BITMAP", "{A5B02970-40CD-4b43-8427-F82F6FC20A99}.bmp", "");
 
-    strCmFileNameRef = strAppPath + "/" + ini.value("LUT/CmFileNameRef", QString()).toString();
-    strCmFileNameAdf = strAppPath + "/" + ini.value("LUT/CmFileNameAdf", QString()).toString();
+    strCmFileNameRef = strAppPath + "/" + iniText(ini, "LUT/CmFileNameRef");
+    strCmFileNameAdf = strAppPath + "/" + iniText(ini, "LUT/CmFileNameAdf");
     nColorMatch = ini.value("Debug/ColorMatch", 1).toInt();
     return true;
+}
+
+namespace {
+// The text after "=" of the key's last line in its section, without a
+// trailing comment; bytes as QSettings reads them (Latin-1).
+QString rawIniValue(const QString &file, const QString &key)
+{
+    const int slash = key.indexOf('/');
+    const QString section = slash < 0 ? QStringLiteral("General") : key.left(slash);
+    const QString name = slash < 0 ? key : key.mid(slash + 1);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    QString current = QStringLiteral("General");
+    QString found;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray &bytes : lines) {
+        const QString line = QString::fromLatin1(bytes).trimmed();
+        if (line.startsWith('[')) {
+            current = line.mid(1, line.indexOf(']') - 1).trimmed();
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (eq < 0 || current != section || line.left(eq).trimmed() != name)
+            continue;
+        QString value = line.mid(eq + 1);
+        bool quoted = false;
+        for (int i = 0; i < value.size(); ++i) {
+            if (value.at(i) == '"') {
+                quoted = !quoted;
+            } else if (value.at(i) == ';' && !quoted) {
+                value.truncate(i);
+                break;
+            }
+        }
+        found = value.trimmed();
+    }
+    return found;
+}
+} // namespace
+
+QString iniText(const QSettings &settings, const QString &key, const QString &defaultValue)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return defaultValue;
+    if (value.userType() != QMetaType::QStringList)
+        return value.toString();
+    return rawIniValue(settings.fileName(), key);
 }
 
 QString toHexString(const QString &value)
@@ -62,6 +116,11 @@ QString numberToHexString(int value)
 
 bool fromHexString(const QString &hex, QString &out)
 {
+    // Two digits per byte: an odd count is a damaged value, not a shorter one.
+    if (hex.size() % 2 != 0) {
+        out.clear();
+        return false;
+    }
     for (QChar c : hex) {
         const ushort u = c.unicode();
         const bool digit = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
@@ -79,7 +138,7 @@ QString readHexValue(const QString &file, const QString &key, const QString &def
     QString hex;
     {
         QSettings settings(file, QSettings::IniFormat);
-        hex = settings.value(key, defaultValue).toString();
+        hex = iniText(settings, key, defaultValue);
     }
     QString text;
     fromHexString(hex, text);

@@ -36,6 +36,13 @@ public:
     QString strCmFileNameAdf;
 };
 
+// A text value of an INI file as it is written there. QSettings reads an
+// unquoted value holding a comma as a list ("ConfigPath=Lumerith, Scans"),
+// which as text is empty; this reads such a line's text instead. Every
+// reader of a text value of the module configuration file or of the user
+// settings file goes through it.
+QString iniText(const QSettings &settings, const QString &key, const QString &defaultValue = QString());
+
 // Hex text: the UTF-8 bytes of a value as lower-case hex digits.
 QString toHexString(const QString &value);
 QString numberToHexString(int value);

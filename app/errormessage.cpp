@@ -1,9 +1,34 @@
 #include "app/errormessage.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPushButton>
 
 namespace {
+// A question closed with Escape or the window's close button is closed, not
+// answered: a plain message box would press its only No-role button.
+class QuestionBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel)) {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent *event) override
+    {
+        QDialog::closeEvent(event);
+    }
+};
+
 int showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     QMessageBox box(parent);
@@ -20,6 +45,7 @@ QString errorText(int nErrorCode)
 {
     switch (nErrorCode) {
     case -2: return QObject::tr("An original(s) has become jammed. Please open the ADF cover and remove it.");
+    case -4: return QObject::tr("An error occurred while the machine was waking up. Please check the machine and try again.");
     case -5: return QObject::tr("The ADF tray is empty. Please check there is an original in the ADF tray and that it is set correctly.");
     case -20: return QObject::tr("Cannot find the scanner. Please check the following:\n(1) The power cord is attached and the power switch is turned to on.\n(2) The USB or network cable is securely attached.");
     case -21:
@@ -81,7 +107,7 @@ int showWarning(QWidget *parent, const QString &title, const QString &text)
 int askQuestion(QWidget *parent, const QString &title, const QString &text,
                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
-    QMessageBox box(parent);
+    QuestionBox box(parent);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(title);
     box.setText(text);
@@ -106,10 +132,16 @@ int askQuestion(QWidget *parent, const QString &title, const QString &text,
         acceptValue = QMessageBox::Yes;
         declineValue = QMessageBox::No;
         otherValue = QMessageBox::Cancel;
-        if (defaultButton & QMessageBox::Yes)
+        if (defaultButton & QMessageBox::Yes) {
             box.setDefaultButton(accept);
-        else if (defaultButton & QMessageBox::No)
+        } else if (defaultButton & QMessageBox::No) {
             box.setDefaultButton(decline);
+        } else {
+            // Without a default, Enter answers nothing (it would press the
+            // focused button, which is Yes).
+            accept->setAutoDefault(false);
+            decline->setAutoDefault(false);
+        }
     }
     box.exec();
     QAbstractButton *clicked = box.clickedButton();

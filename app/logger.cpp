@@ -6,10 +6,16 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
-#include <QTextStream>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char kLogFileName[] = "lumerithlog.txt";
+// Beyond this the file starts afresh, so a chatty run cannot fill the disk.
+constexpr off_t kMaxLogBytes = 10 * 1024 * 1024;
 
 struct LoggerState
 {
@@ -29,6 +35,59 @@ QMutex &writeMutex()
 {
     static QMutex m; // created on first use; thread-safe since C++11
     return m;
+}
+
+// The temporary folder is shared with other users: whatever stands under the
+// name may be a link, a second name of another file, a pipe or someone else's
+// file. Only a plain file of this user with one name is appended to; it is
+// kept readable by its owner only. -1 when the name cannot be used.
+int openLogFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+        ::close(fd);
+        return -1;
+    }
+    if ((st.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    if (st.st_size > kMaxLogBytes && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Where another user's file (or a planted one) holds the shared name, this
+// user's lines go to a name of their own beside it.
+QString perUserPath(const QString &path)
+{
+    QString other = path;
+    const int dot = other.lastIndexOf('.');
+    other.insert(dot < 0 ? other.size() : dot, QStringLiteral("-%1").arg(::geteuid()));
+    return other;
+}
+
+void writeAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // the line is lost; logging never stops the program
+        }
+        p += n;
+        left -= n;
+    }
 }
 } // namespace
 
@@ -57,6 +116,11 @@ QString Logger::logFilePath()
     return state().path;
 }
 
+QString Logger::perUserLogFilePath()
+{
+    return perUserPath(state().path);
+}
+
 void Logger::handler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     const LoggerState &s = state();
@@ -77,11 +141,11 @@ void Logger::handler(QtMsgType type, const QMessageLogContext &context, const QS
     }
 
     QMutexLocker lock(&writeMutex());
-    QFile file(s.path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    int fd = openLogFile(s.path);
+    if (fd < 0)
+        fd = openLogFile(perUserPath(s.path));
+    if (fd < 0)
         return;
-    QTextStream out(&file);
-    out << line;
-    out.flush();
-    file.close();
+    writeAll(fd, line.toLocal8Bit());
+    ::close(fd);
 }

@@ -13,10 +13,11 @@ const QRegularExpression &pairPattern()
 {
     // name=value up to the next separator of a query, fragment, form body or
     // log line; the name must not be the tail of a longer name ("error_code").
-    // An address carried percent-encoded inside another one (a redirect
-    // handed on as a query value) has its pairs as name%3Dvalue%26...
+    // An address carried inside another one's query is percent-encoded
+    // (once or more): "%3D" for "=", "%26" and "%23" for "&" and "#".
     static const QRegularExpression re(
-        QStringLiteral("(?:(?<![A-Za-z0-9_])|(?<=%26)|(?<=%23)|(?<=%3F))(%1)(=|%3D)((?:(?!%26|%23)[^&#\\s\"',;])+)")
+        QStringLiteral("(?:(?<![A-Za-z0-9_])|(?<=%23)|(?<=%26)|(?<=%3F)|(?<=%2523)|(?<=%2526)|(?<=%253F))"
+                       "(%1)(=|%(?:25)*3D)((?:(?!%(?:25)*(?:26|23))[^&#\\s\"',;])+)")
             .arg(QLatin1String(kSecretNames)),
         QRegularExpression::CaseInsensitiveOption);
     return re;

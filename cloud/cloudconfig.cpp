@@ -2,6 +2,7 @@
 
 #include "app/configfile.h"
 #include "app/globals.h"
+#include "cloud/cloudservice.h"
 
 #include <QDebug>
 #include <QHostAddress>
@@ -65,13 +66,18 @@ const KeyEntry &keyEntry(CloudKey key)
     return kKeys[0];
 }
 
-QString readModuleValue(const QString &name)
+QString readModuleValue(const QString &name, bool *present = nullptr)
 {
+    if (present)
+        *present = false;
     const QString file = configFile().mfpCfgFile();
     if (file.isEmpty())
         return QString();
     QSettings ini(file, QSettings::IniFormat);
-    return ini.value(QLatin1String(kSection) + name).toString().trimmed();
+    const QString key = QLatin1String(kSection) + name;
+    if (present)
+        *present = ini.contains(key);
+    return iniText(ini, key).trimmed();
 }
 
 QString withoutTrailingSlash(QString s)
@@ -124,7 +130,8 @@ QString cloudHost(CloudHost role)
     if (!value.isEmpty()) {
         if (isAcceptableCloudHost(QUrl(value, QUrl::StrictMode)))
             return withoutTrailingSlash(value);
-        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << value;
+        // A password in the address stays out of the log.
+        qWarning() << "Ignoring cloud host" << cloudHostKey(role) << QUrl(value).toString(QUrl::RemoveUserInfo);
     }
     return cloudHostDefault(role);
 }
@@ -146,4 +153,36 @@ QString cloudKey(CloudKey key)
 {
     const QString value = readModuleValue(cloudKeyName(key));
     return value.isEmpty() ? cloudKeyDefault(key) : value;
+}
+
+QString cloudOptionalKey(CloudKey key)
+{
+    bool present = false;
+    const QString value = readModuleValue(cloudKeyName(key), &present);
+    return present ? value : cloudKeyDefault(key);
+}
+
+bool cloudUsesSystemBrowser(int nCloudService)
+{
+    QString name;
+    bool bDefault = false;
+    switch (nCloudService) {
+    case CloudGoogleDrive:
+        name = QStringLiteral("GoogleSystemBrowser");
+        bDefault = true;
+        break;
+    case CloudOneDrive:
+        name = QStringLiteral("OneDriveSystemBrowser");
+        break;
+    case CloudDropbox: return true;
+    default: return false;
+    }
+    const QString value = readModuleValue(name).toLower();
+    if (value == QLatin1String("1") || value == QLatin1String("true") || value == QLatin1String("yes")
+        || value == QLatin1String("on"))
+        return true;
+    if (value == QLatin1String("0") || value == QLatin1String("false") || value == QLatin1String("no")
+        || value == QLatin1String("off"))
+        return false;
+    return bDefault;
 }

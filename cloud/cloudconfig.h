@@ -50,6 +50,19 @@ QUrl cloudUrl(CloudHost role, const QString &path);
 // The configured registration value, or its default when absent or empty.
 QString cloudKey(CloudKey key);
 
+// As cloudKey, but a key that is present and empty gives the empty text: a
+// registration that refuses a client secret (an installed, public client)
+// is written as an empty value, and then no secret is sent.
+QString cloudOptionalKey(CloudKey key);
+
+// Whether the service's sign-in runs in the desktop's web browser (with the
+// loopback listener taking the redirect) rather than in the login dialog's
+// embedded web view: "CLOUD/GoogleSystemBrowser" (default on, since Google
+// refuses sign-in inside embedded web views) and "CLOUD/OneDriveSystemBrowser"
+// (default off); 1/0, true/false, yes/no or on/off. Dropbox always uses the
+// browser, Evernote never.
+bool cloudUsesSystemBrowser(int nCloudService);
+
 // The loopback port of every sign-in's redirect: "CLOUD/RedirectPort", or
 // 53511 when absent or not a port above 1023. A registration made with the
 // services for another port (or a test beside a running copy) sets it.

@@ -1,5 +1,6 @@
 #include "cloud/httpclient.h"
 
+#include "app/redact.h"
 #include "cloud/requesttimeout.h"
 
 #include <QDebug>
@@ -50,7 +51,7 @@ int HttpClient::postAndWait(const QNetworkRequest &request, const QByteArray &da
             result = nErrorCode == -212 ? -212 : -6;
         } else if (reply->error() != QNetworkReply::NoError) {
             qDebug() << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply->error())
-                     << reply->errorString();
+                     << redactSecrets(reply->errorString()); // the address may carry a signed query
             response = reply->readAll();
             result = -203;
         } else {

@@ -78,13 +78,15 @@ bool HttpServer::setRedirectURL(const QString &url)
     return true;
 }
 
-QTcpServer *HttpServer::listenOn(const QHostAddress &address, quint16 port)
+QTcpServer *HttpServer::listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error)
 {
     auto *server = new QTcpServer(this);
     server->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     connect(server, &QTcpServer::newConnection, this, &HttpServer::newConnection);
     if (!server->listen(address, port)) {
         qDebug() << server->errorString();
+        if (error)
+            *error = server->serverError();
         delete server;
         return nullptr;
     }
@@ -96,13 +98,21 @@ bool HttpServer::startListening()
     stopListening();
     if (nPort < 0)
         return false;
+    // A port that another program holds would hand it the redirect, and with
+    // it the sign-in: then there is no listener at all.
     tcpServer = listenOn(hostAddress, quint16(nPort));
+    if (!tcpServer)
+        return false;
     if (bBothLoopbacks) {
         // Same port on ::1; a machine without IPv6 keeps the IPv4 listener.
-        const quint16 port = tcpServer ? tcpServer->serverPort() : quint16(nPort);
-        tcpServerIPv6 = listenOn(QHostAddress(QHostAddress::LocalHostIPv6), port);
+        QAbstractSocket::SocketError error = QAbstractSocket::UnknownSocketError;
+        tcpServerIPv6 = listenOn(QHostAddress(QHostAddress::LocalHostIPv6), tcpServer->serverPort(), &error);
+        if (!tcpServerIPv6 && error == QAbstractSocket::AddressInUseError) {
+            stopListening();
+            return false;
+        }
     }
-    return tcpServer || tcpServerIPv6;
+    return true;
 }
 
 void HttpServer::stopListening()
@@ -238,6 +248,8 @@ void HttpServer::clientRequest()
     QPointer<QTcpSocket> guard(socket);
     if (nCloudService == CloudDropbox)
         parseDropboxRequest(QString::fromUtf8(line), socket);
+    else if (bCodeRedirects)
+        parseCodeRedirect(QString::fromUtf8(line), socket);
     else
         sendEmptyAnswer(socket);
     if (self && guard)
@@ -254,7 +266,6 @@ void HttpServer::parseDropboxRequest(const QString &request, QTcpSocket *socket)
         return;
     }
     const QString address = QLatin1String(kLoopbackBase) + parts.at(1);
-    // The token address arrives percent-encoded inside the query.
     qDebug() << redactSecrets(address);
 
     if (address.startsWith(QLatin1String(kLoopbackBase) + QLatin1String("/cloud"))) {
@@ -270,16 +281,35 @@ void HttpServer::parseDropboxRequest(const QString &request, QTcpSocket *socket)
     QString query = url.query(QUrl::FullyEncoded);
     query.remove(QStringLiteral("url_with_fragment="));
     // The script sent the address with encodeURIComponent, that is UTF-8.
-    const QString tokenUrl = QString::fromUtf8(QByteArray::fromPercentEncoding(query.toLatin1()));
+    answerVerdict(QString::fromUtf8(QByteArray::fromPercentEncoding(query.toLatin1())), socket);
+}
 
+void HttpServer::answerVerdict(const QString &address, QTcpSocket *socket)
+{
     QPointer<HttpServer> self(this);
     QPointer<QTcpSocket> guard(socket);
-    const bool bVerdict = emit verificationToken(tokenUrl);
+    const bool bVerdict = emit verificationToken(address);
     if (!self)
         return;
     if (guard)
         sendResultPage(socket, bVerdict);
     emit verificationFinish(bVerdict);
+}
+
+void HttpServer::parseCodeRedirect(const QString &request, QTcpSocket *socket)
+{
+    qDebug() << "HttpServer::parseCodeRedirect";
+    const QStringList parts = request.split(QRegularExpression(QStringLiteral("[ \\t]+")), Qt::SkipEmptyParts);
+    // Only the redirect path with a query is the service's answer; a site
+    // icon or a bare visit gets the empty answer.
+    const QString target = parts.value(1);
+    const bool bRedirect = parts.size() >= 2 && parts.at(0) == QLatin1String("GET")
+                           && target.startsWith(strPath + QLatin1Char('?')) && !strPath.isEmpty();
+    if (!bRedirect) {
+        sendEmptyAnswer(socket);
+        return;
+    }
+    answerVerdict(QStringLiteral("http://localhost:%1").arg(nPort) + target, socket);
 }
 
 void HttpServer::sendIndexPage(QTcpSocket *socket)
@@ -297,9 +327,20 @@ void HttpServer::sendResultPage(QTcpSocket *socket, bool bSuccess)
         page = in.readAll();
     }
     const QString icon = QString::fromLatin1(readResource(QStringLiteral(":/ui/images/icon_128.png")).toBase64());
-    const QString text = bSuccess
-        ? tr("Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account")
-        : tr("Lumerith V2 failed to obtain an Authorization Token");
+    QString text = tr("Lumerith V2 failed to obtain an Authorization Token");
+    if (bSuccess) {
+        switch (nCloudService) {
+        case CloudGoogleDrive:
+            text = tr("Lumerith V2 successfully obtained an Authorization Token to access your Google account");
+            break;
+        case CloudOneDrive:
+            text = tr("Lumerith V2 successfully obtained an Authorization Token to access the OneDrive in your account");
+            break;
+        default:
+            text = tr("Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account");
+            break;
+        }
+    }
     // One pass over the template, so a "%" in a text is never substituted again.
     page = page.arg(tr("Lumerith V2"), icon, text);
     sendAnswer(socket, page.toUtf8());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -17,7 +18,11 @@ class QTcpSocket;
 //   browser GET /cloud#token... --> index page, whose script asks for
 //   GET /token?url_with_fragment=<whole address> --> verificationToken(address) --> verdict
 //   --> success or failure page --> verificationFinish(verdict)
-// Other services: every request gets a well-formed empty answer.
+// Other services: every request gets a well-formed empty answer, unless the
+// owner has the listener take the code redirect (sign-in in the desktop's
+// browser):
+//   browser GET /cloud?code=..&state=.. --> verificationToken(address) --> verdict
+//   --> success or failure page --> verificationFinish(verdict)
 //
 // It listens on loopback addresses only ("localhost" means 127.0.0.1 and
 // ::1), answers one request per connection and closes it. Whatever connects
@@ -33,7 +38,15 @@ public:
     // Takes port, path and address from the redirect URI; false when it has
     // no port or its host is not a loopback address.
     bool setRedirectURL(const QString &url);
-    // (Re)starts listening; false when no address could be bound.
+    // Services other than Dropbox: with this on, a GET of the redirect path
+    // that carries a query is handed to verificationToken as a whole address
+    // and answered with the result page for the verdict. Off by default: an
+    // embedded web view reads the redirect itself.
+    void setAnswerCodeRedirects(bool bEnable) { bCodeRedirects = bEnable; }
+
+    // (Re)starts listening; false, and not listening, when the port is taken
+    // (on ::1 too, for "localhost"); a machine without IPv6 listens on
+    // 127.0.0.1 alone.
     bool startListening();
     void stopListening();
 
@@ -68,12 +81,14 @@ private:
     };
 
     void parseDropboxRequest(const QString &request, QTcpSocket *socket);
+    void parseCodeRedirect(const QString &request, QTcpSocket *socket);
+    void answerVerdict(const QString &address, QTcpSocket *socket);
     void sendIndexPage(QTcpSocket *socket);
     void sendResultPage(QTcpSocket *socket, bool bSuccess);
     void sendEmptyAnswer(QTcpSocket *socket);
     void sendAnswer(QTcpSocket *socket, const QByteArray &body);
     void dropConnection(QTcpSocket *socket);
-    QTcpServer *listenOn(const QHostAddress &address, quint16 port);
+    QTcpServer *listenOn(const QHostAddress &address, quint16 port, QAbstractSocket::SocketError *error = nullptr);
 
     QTcpServer *tcpServer = nullptr;     // IPv4 loopback, or the one address given
     QTcpServer *tcpServerIPv6 = nullptr; // ::1, when the host is "localhost"
@@ -82,6 +97,7 @@ private:
     QString strPath;
     QHostAddress hostAddress{QHostAddress::LocalHost};
     bool bBothLoopbacks = false;
+    bool bCodeRedirects = false;
     int nIdleTimeoutMs = 10000;
     QHash<QTcpSocket *, Connection> connections;
 };

@@ -4,11 +4,33 @@
 #include "scannerbackend.h"
 
 #include <QHostAddress>
+#include <QStringList>
 
 namespace {
 // Without a backend there is no device to talk to.
 constexpr int kNoScanner = -20;
+
+// Four decimal numbers 0-255, none with a leading zero. The shorthand,
+// octal and hexadecimal forms that resolvers accept ("192.168.1", "017.0.0.1",
+// "0x7f.1", "1") name other machines than the user may think.
+bool isDottedQuad(const QString &text)
+{
+    const QStringList parts = text.split('.');
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.at(0) == '0'))
+            return false;
+        for (const QChar c : part) {
+            if (c < '0' || c > '9')
+                return false;
+        }
+        if (part.toInt() > 255)
+            return false;
+    }
+    return true;
 }
+} // namespace
 
 PTessark::PTessark() = default;
 PTessark::~PTessark() = default;
@@ -46,10 +68,19 @@ int PTessark::getIPv6ScannerDevice(QString &list)
 
 int PTessark::checkIPAddress(const QString &address)
 {
-    QHostAddress host;
-    if (!host.setAddress(address.trimmed()))
+    const QString text = address.trimmed();
+    if (isDottedQuad(text))
+        return 4;
+    if (!text.contains(':'))
         return 0;
-    return host.protocol() == QAbstractSocket::IPv6Protocol ? 6 : 4;
+    // IPv6 text; an IPv4 tail ("::ffff:192.0.2.1") keeps to the rule above.
+    const QString tail = text.mid(text.lastIndexOf(':') + 1);
+    if (tail.contains('.') && !isDottedQuad(tail.section('%', 0, 0)))
+        return 0;
+    QHostAddress host;
+    if (!host.setAddress(text) || host.protocol() != QAbstractSocket::IPv6Protocol)
+        return 0;
+    return 6;
 }
 
 bool PTessark::queryScannerStatus(int &projectId, const QString &address, tagResponseDeviceInfo *reply)

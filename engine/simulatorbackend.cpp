@@ -8,7 +8,9 @@
 #include "syntheticpage.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHostAddress>
+#include <QThread>
 
 #include <algorithm>
 #include <cstring>
@@ -70,14 +72,28 @@ int SimulatorBackend::getUSBScannerDevice(QString &list)
     return 0;
 }
 
+void SimulatorBackend::waitForDiscovery() const
+{
+    // Read at each search, which needs no setPortName before it.
+    const int ms = SimulatorSettings::read(mfpCfgFile).discoveryTimeMs;
+    // Nothing of this object is touched while waiting, so a discovery that
+    // never answers is harmless when the program ends around it.
+    QElapsedTimer waited;
+    waited.start();
+    while (ms < 0 || waited.elapsed() < ms)
+        QThread::msleep(ms < 0 ? 200 : ulong(qBound<qint64>(1, ms - waited.elapsed(), 50)));
+}
+
 int SimulatorBackend::getIPv4ScannerDevice(QString &list)
 {
+    waitForDiscovery();
     list = listEntry(kDevices[1]);
     return 0;
 }
 
 int SimulatorBackend::getIPv6ScannerDevice(QString &list)
 {
+    waitForDiscovery();
     list = listEntry(kDevices[2]);
     return 0;
 }
@@ -131,6 +147,7 @@ int SimulatorBackend::openPort()
     portOpen = true;
     openedAt = std::chrono::steady_clock::now();
     pagesStarted = 0;
+    statusAnswers = 0;
     backPending = false;
     haveParameters = false;
     cancelRequested = false;
@@ -153,7 +170,8 @@ bool SimulatorBackend::getDeviceStatus(tagSCANNER_STATUS *status)
     std::lock_guard<std::mutex> lock(mutex);
     if (!portOpen)
         return true;
-    if (pageFault(settings.statusFailAtPage)) {
+    const bool answersUsedUp = settings.statusFailAfter > 0 && ++statusAnswers > settings.statusFailAfter;
+    if (answersUsedUp || pageFault(settings.statusFailAtPage)) {
         jobFailed = true;
         return true;
     }

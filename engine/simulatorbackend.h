@@ -57,6 +57,8 @@ public:
 private:
     static const Device *findDevice(const QString &portName);
     static void fillReply(const Device &device, tagResponseDeviceInfo *reply);
+    // A network search takes DiscoveryTime (or never ends).
+    void waitForDiscovery() const;
     // Faults tied to page n are there from the end of page n - 1 (from
     // openPort for page 1) until the next setPortName.
     bool pageFault(int page) const { return page > 0 && pagesStarted >= page - 1; }
@@ -77,6 +79,7 @@ private:
     int sheetsLeft = 0;
     bool backPending = false;
     int pagesStarted = 0;
+    int statusAnswers = 0; // getDeviceStatus answers since openPort
     bool pageRunning = false;
     bool haveParameters = false;
     int parameterError = 0;

@@ -33,7 +33,9 @@ SimulatorSettings SimulatorSettings::read(const QString &iniFile)
     s.jamAtPage = readInt(ini, "JamAtPage", s.jamAtPage, 0, kMany);
     s.busyAtPage = readInt(ini, "BusyAtPage", s.busyAtPage, 0, kMany);
     s.statusFailAtPage = readInt(ini, "DeviceStatusFailAtPage", s.statusFailAtPage, 0, kMany);
+    s.statusFailAfter = readInt(ini, "DeviceStatusFailAfter", s.statusFailAfter, 0, kMany);
     s.errorAtPage = readInt(ini, "ErrorAtPage", s.errorAtPage, 0, kMany);
     s.errorCode = readInt(ini, "ErrorCode", s.errorCode, -100000, 100000);
+    s.discoveryTimeMs = readInt(ini, "DiscoveryTime", s.discoveryTimeMs, -1, kHour);
     return s;
 }

@@ -17,8 +17,10 @@ struct SimulatorSettings
     int jamAtPage = 0;            // JamAtPage
     int busyAtPage = 0;           // BusyAtPage
     int statusFailAtPage = 0;     // DeviceStatusFailAtPage
+    int statusFailAfter = 0;      // DeviceStatusFailAfter
     int errorAtPage = 0;          // ErrorAtPage
     int errorCode = -32;          // ErrorCode
+    int discoveryTimeMs = 0;      // DiscoveryTime; negative: never answers
 
     static SimulatorSettings read(const QString &iniFile);
 };

@@ -111,9 +111,9 @@ void DeviceLists::loadPortSettings()
     current.deviceType = quint8(type);
     current.paperSourceBits = quint8(settings.value("Port/PaperSource", 0).toInt());
     current.projectId = settings.value("Port/ProjectID", 0).toInt();
-    setWideText(current.portName, settings.value("Port/Default", QString()).toString());
-    setWideText(current.alias, settings.value("Port/Alias", QString()).toString());
-    setWideText(current.model, settings.value("Port/Model", QString()).toString());
+    setWideText(current.portName, iniText(settings, "Port/Default"));
+    setWideText(current.alias, iniText(settings, "Port/Alias"));
+    setWideText(current.model, iniText(settings, "Port/Model"));
 }
 
 void DeviceLists::savePortSettings() const

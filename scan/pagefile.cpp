@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
@@ -44,10 +45,16 @@ QDateTime &lastStamp()
     return last;
 }
 
+PageClock &pageClock()
+{
+    static PageClock clock;
+    return clock;
+}
+
 QString nextStamp()
 {
     QMutexLocker lock(&stampMutex());
-    QDateTime now = QDateTime::currentDateTime();
+    QDateTime now = pageClock() ? pageClock()() : QDateTime::currentDateTime();
     if (lastStamp().isValid() && now.time() == lastStamp().time())
         now = now.addSecs(1);
     lastStamp() = now;
@@ -63,10 +70,31 @@ QString nextStamp()
 }
 } // namespace
 
+void setPageClock(PageClock clock)
+{
+    QMutexLocker lock(&stampMutex());
+    pageClock() = std::move(clock);
+    lastStamp() = QDateTime();
+}
+
+QString filePrefixPattern()
+{
+    return QStringLiteral("[^\\\\/:*?\"<>|]+");
+}
+
+bool isValidFilePrefix(const QString &prefix)
+{
+    static const QRegularExpression rule(QRegularExpression::anchoredPattern(filePrefixPattern()));
+    return prefix.size() <= kMaxFilePrefixLength && rule.match(prefix).hasMatch();
+}
+
 int makePageFileName(int imageType, const QString &folder, const QString &prefix, QString &path)
 {
     path.clear();
     if (folder.isEmpty())
+        return -52;
+    // A page is never written outside the chosen folder.
+    if (prefix.contains('/') || prefix.contains('\\'))
         return -52;
     QString dir = folder;
     if (!dir.endsWith('/'))

@@ -9,13 +9,18 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cstring>
 
 namespace {
 constexpr int kStatusTries = 10;
-constexpr qint64 kWakeUpLimitMs = 60000;
 constexpr int kWakeUpPollMs = 500;
+
+// Error bits of the device status, each on its own: a jam reported together
+// with another bit is still a jam.
+constexpr quint8 kJamBit = 0x01;
+constexpr quint8 kWakeUpErrorBit = 0x02;
 
 } // namespace
 
@@ -159,7 +164,7 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
                 rc = firstPage ? -5 : 0;
                 return;
             }
-            if (status.errorBits == 1) {
+            if (status.errorBits & kJamBit) {
                 rc = -2;
                 return;
             }
@@ -208,8 +213,13 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
             if (pHub)
                 emit pHub->scanningDialog(2, page);
 
-            if (bCancelled)
+            if (bCancelled) {
+                // A page meant only for upload is never handed on now, so
+                // nothing would ever delete it from the data folder.
+                if (rc == 0 && scanTarget == TargetCloud && imageType != ImagePDF)
+                    QFile::remove(path);
                 return;
+            }
 
             if (scanTarget == TargetPreview)
                 emit finishedPreview();
@@ -225,7 +235,7 @@ int ScanningThread::runJob(const ScanRequest &job, int scanTarget)
                     rc = -31;
                     return;
                 }
-                if (status.errorBits == 1) {
+                if (status.errorBits & kJamBit) {
                     rc = -2;
                     return;
                 }
@@ -266,8 +276,8 @@ int ScanningThread::wakeUp()
         }
         const qint64 elapsed = timer.elapsed();
         if (pHub)
-            emit pHub->wakeUpDialog(1, int(qMin<qint64>(100, elapsed * 100 / kWakeUpLimitMs)));
-        if (elapsed > kWakeUpLimitMs) {
+            emit pHub->wakeUpDialog(1, int(qMin<qint64>(100, elapsed * 100 / nWakeUpLimitMs)));
+        if (elapsed > nWakeUpLimitMs) {
             rc = -111;
             break;
         }
@@ -277,11 +287,11 @@ int ScanningThread::wakeUp()
             rc = -31;
             break;
         }
-        if (status.errorBits == 1) {
+        if (status.errorBits & kJamBit) {
             rc = -2;
             break;
         }
-        if (status.errorBits == 2) {
+        if (status.errorBits & kWakeUpErrorBit) {
             rc = -4;
             break;
         }

@@ -24,6 +24,8 @@ public:
     void cancel();
     void stopWakeUp();
     bool isCancelled() const;
+    // How long the wake-up waits for the machine: a minute, shorter in tests.
+    void setWakeUpLimit(int ms) { nWakeUpLimitMs = ms; }
 
 signals:
     void finishedPreview();
@@ -41,4 +43,5 @@ private:
     int target;
     std::atomic_bool bStopWakeUp;
     std::atomic_bool bCancelled;
+    int nWakeUpLimitMs = 60000;
 };

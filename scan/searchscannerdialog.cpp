@@ -10,6 +10,8 @@
 #include <QDebug>
 #include <QHeaderView>
 
+#include <atomic>
+
 void NoFocusDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem plain(option);
@@ -17,23 +19,27 @@ void NoFocusDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyledItemDelegate::paint(painter, plain, index);
 }
 
-SearchScannerThread::SearchScannerThread(PMessage *hub, QObject *parent)
+namespace {
+std::atomic_int g_searchLimitMs{SearchScannerDialog::kSearchLimitMs};
+}
+
+SearchScannerThread::SearchScannerThread(quint64 nSearch, QObject *parent)
     : QThread(parent)
-    , pHub(hub)
+    , nSearch(nSearch)
 {
 }
 
 void SearchScannerThread::run()
 {
-    DeviceLists &lists = deviceLists();
-    lists.clearDeviceLists(NetworkDevices);
-    QString found;
-    tessark().getIPv4ScannerDevice(found);
-    lists.parseDeviceList(NetworkDevices, found);
-    found.clear();
-    tessark().getIPv6ScannerDevice(found);
-    lists.parseDeviceList(NetworkDevices, found);
-    emit pHub->finishedSearchScanner();
+    QString ipv4, ipv6;
+    tessark().getIPv4ScannerDevice(ipv4);
+    tessark().getIPv6ScannerDevice(ipv6);
+    emit foundScanners(nSearch, ipv4, ipv6);
+}
+
+void SearchScannerDialog::setSearchLimit(int ms)
+{
+    g_searchLimitMs = ms > 0 ? ms : kSearchLimitMs;
 }
 
 SearchScannerDialog::SearchScannerDialog(QWidget *parent)
@@ -63,6 +69,8 @@ SearchScannerDialog::SearchScannerDialog(QWidget *parent)
     connect(ui->pushButtonOK, &QPushButton::clicked, this, &SearchScannerDialog::clickedBtnOK);
     connect(ui->pushButtonCancel, &QPushButton::clicked, this, &SearchScannerDialog::reject);
     connect(&hub, &PMessage::finishedSearchScanner, this, &SearchScannerDialog::finishedSearchScanner);
+    searchTimer.setSingleShot(true);
+    connect(&searchTimer, &QTimer::timeout, this, &SearchScannerDialog::searchTimedOut);
 
     setWindowFlags((windowFlags() & ~(Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint
                                       | Qt::WindowContextHelpButtonHint))
@@ -74,6 +82,10 @@ SearchScannerDialog::SearchScannerDialog(QWidget *parent)
 
 SearchScannerDialog::~SearchScannerDialog()
 {
+    // Gone while a search runs (only possible from code): its answer is
+    // dropped with the connection, and the cursor must not stay busy.
+    if (!closingAllowed)
+        QApplication::restoreOverrideCursor();
     delete ui;
 }
 
@@ -86,9 +98,36 @@ void SearchScannerDialog::clickedBtnUpdate()
     ui->pushButtonOK->setEnabled(false);
     ui->pushButtonCancel->setEnabled(false);
     closingAllowed = false;
-    auto *thread = new SearchScannerThread(&hub);
+    // No parent: a search that never answers outlives the dialog harmlessly.
+    auto *thread = new SearchScannerThread(++nSearch);
+    connect(thread, &SearchScannerThread::foundScanners, this, &SearchScannerDialog::foundScanners);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    searchTimer.start(g_searchLimitMs);
     thread->start(QThread::InheritPriority);
+}
+
+void SearchScannerDialog::foundScanners(quint64 nSearch, QString strIPv4, QString strIPv6)
+{
+    qDebug() << "SearchScannerDialog::foundScanners" << "Search:" << nSearch;
+    if (nSearch != this->nSearch || closingAllowed) {
+        qDebug() << "Late answer dropped";
+        return;
+    }
+    searchTimer.stop();
+    DeviceLists &lists = deviceLists();
+    lists.clearDeviceLists(NetworkDevices);
+    lists.parseDeviceList(NetworkDevices, strIPv4);
+    lists.parseDeviceList(NetworkDevices, strIPv6);
+    emit hub.finishedSearchScanner();
+}
+
+void SearchScannerDialog::searchTimedOut()
+{
+    qDebug() << "SearchScannerDialog::searchTimedOut";
+    // As if nothing was found; whatever this search answers later is dropped.
+    ++nSearch;
+    deviceLists().clearDeviceLists(NetworkDevices);
+    emit hub.finishedSearchScanner();
 }
 
 void SearchScannerDialog::finishedSearchScanner()

@@ -11,6 +11,7 @@ packages=(
   libthrift-dev thrift-compiler libboost-dev
   libjpeg-turbo-progs poppler-utils curl
   xvfb xauth
+  dpkg-dev file appstream desktop-file-utils
 )
 
 missing=()

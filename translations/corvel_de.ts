@@ -236,7 +236,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
 <context>
     <name>DropboxFolder</name>
     <message>
-        <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+119"/>
+        <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+126"/>
         <source>Dropbox</source>
         <translation>Dropbox</translation>
     </message>
@@ -372,17 +372,27 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
 <context>
     <name>HttpServer</name>
     <message>
-        <location filename="../cloud/httpserver.cpp" line="+301"/>
+        <location filename="../cloud/httpserver.cpp" line="+340"/>
         <source>Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account</source>
         <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Dropbox-Konto erhalten</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-10"/>
         <source>Lumerith V2 failed to obtain an Authorization Token</source>
         <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+4"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Google account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Google-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access the OneDrive in your account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf das OneDrive in Ihrem Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+8"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
@@ -564,12 +574,12 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="+64"/>
+        <location filename="../ui/mainwindow.cpp" line="+77"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
     <message>
-        <location line="+127"/>
+        <location line="+125"/>
         <source>Scanner Settings</source>
         <translation>Scannereinstellungen</translation>
     </message>
@@ -738,9 +748,10 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Scannen</translation>
     </message>
     <message>
-        <location line="+202"/>
-        <location line="+61"/>
-        <location filename="../ui/mainwindow_general.cpp" line="+329"/>
+        <location line="+203"/>
+        <location line="+69"/>
+        <location filename="../ui/mainwindow_general.cpp" line="+279"/>
+        <location line="+73"/>
         <location line="+11"/>
         <location filename="../ui/mainwindow_jobs.cpp" line="+194"/>
         <source>Information</source>
@@ -886,15 +897,20 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
 <context>
     <name>QObject</name>
     <message>
-        <location filename="../app/errormessage.cpp" line="+13"/>
-        <location line="+81"/>
+        <location filename="../app/errormessage.cpp" line="+38"/>
+        <location line="+82"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-72"/>
+        <location line="-73"/>
         <source>An original(s) has become jammed. Please open the ADF cover and remove it.</source>
         <translation>Vorlagenstau. Bitte öffnen Sie die Abdeckung des Vorlageneinzugs und entfernen Sie die gestaute(n) Vorlage(n).</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An error occurred while the machine was waking up. Please check the machine and try again.</source>
+        <translation>Beim Aufwecken des Geräts ist ein Fehler aufgetreten. Bitte überprüfen Sie das Gerät und versuchen Sie es erneut.</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -1063,7 +1079,7 @@ Wenn Sie die Datei auf dem lokalen Datenträger speichern möchten, aktivieren S
         <translation>&amp;Nein</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="-450"/>
+        <location filename="../ui/mainwindow.cpp" line="-457"/>
         <source>JPEG</source>
         <translation>JPEG</translation>
     </message>
@@ -1269,7 +1285,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../scan/searchscannerdialog.cpp" line="+44"/>
+        <location filename="../scan/searchscannerdialog.cpp" line="+50"/>
         <source>Search Network Scanner</source>
         <translation>Netzwerkscanner suchen</translation>
     </message>
@@ -1299,7 +1315,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation>IP-Adresse</translation>
     </message>
     <message>
-        <location line="+72"/>
+        <location line="+105"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>

@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "ptessark.h"
 #include "scan/devicelists.h"
+#include "scan/pagefile.h"
 #include "scan/scanningthread.h"
 #include "ui/aboutdialog.h"
 #include "ui/hruler.h"
@@ -17,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,9 +27,13 @@
 
 
 namespace {
+// The default folder of both tabs. A new account may not have it yet, and a
+// default that does not exist would fail the first scan: make it.
 QString documentsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(folder);
+    return folder;
 }
 
 int correctedImageType(int type)
@@ -35,6 +41,13 @@ int correctedImageType(int type)
     if (type < 1 || type > 4 || type == 2)
         return ImageJPEG;
     return type;
+}
+
+// A stored prefix keeps to the rule of typed ones ("../x" would lead out of
+// the chosen folder); a blank or broken one is the default.
+QString storedPrefix(const QString &prefix)
+{
+    return prefix.trimmed().isEmpty() || !isValidFilePrefix(prefix) ? QStringLiteral("Scan") : prefix;
 }
 
 void fillFormatList(QComboBox *combo, int current)
@@ -147,21 +160,19 @@ void MainWindow::loadSettings()
     r.duplex = s.value("CommonConfig/Duplex", false).toBool();
     const int duplexItem = s.value("CommonConfig/DuplexItem", 0).toInt();
     r.duplexOrder = duplexItem > 3 || duplexItem < 0 ? 0 : duplexItem;
-    QString folder = s.value("CommonConfig/ScanTo", QString()).toString();
+    QString folder = iniText(s, "CommonConfig/ScanTo");
     setWideText(r.localFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
-    QString prefix = s.value("CommonConfig/FilePrefix", QString()).toString();
-    setWideText(r.localFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
+    setWideText(r.localFilePrefix, storedPrefix(iniText(s, "CommonConfig/FilePrefix")));
     r.localImageType = correctedImageType(s.value("CommonConfig/ImageType", 1).toInt());
 
     const int service = s.value("Cloud/CloudService", 1).toInt();
     r.cloudService = service <= 0 || service > 5 ? 1 : service;
-    const QString host = s.value("Cloud/HostURL", QString()).toString();
+    const QString host = iniText(s, "Cloud/HostURL");
     if (!host.trimmed().isEmpty())
         setWideText(r.hostUrl, host);
-    folder = s.value("Cloud/ScanTo", QString()).toString();
+    folder = iniText(s, "Cloud/ScanTo");
     setWideText(r.cloudLocalFolder, folder.trimmed().isEmpty() ? documentsFolder() : folder);
-    prefix = s.value("Cloud/FilePrefix", QString()).toString();
-    setWideText(r.cloudFilePrefix, prefix.trimmed().isEmpty() ? QStringLiteral("Scan") : prefix);
+    setWideText(r.cloudFilePrefix, storedPrefix(iniText(s, "Cloud/FilePrefix")));
     r.cloudImageType = correctedImageType(s.value("Cloud/ImageType", 1).toInt());
     r.storeToLocal = s.value("Cloud/StoredToLocal", true).toBool();
     r.cloudSignedIn = false;
@@ -250,9 +261,9 @@ void MainWindow::fillLocalTab()
     fillFormatList(ui->comboBoxManagerImageFormat, r.localImageType);
     ui->lineEditManagerFolder->setMaxLength(256);
     ui->lineEditManagerFolder->setText(wideText(r.localFolder));
-    ui->lineEditManagerFileName->setMaxLength(50);
+    ui->lineEditManagerFileName->setMaxLength(kMaxFilePrefixLength);
     ui->lineEditManagerFileName->setText(wideText(r.localFilePrefix));
-    const QRegularExpression prefixRule(QStringLiteral("[^\\\\/:*?\"<>|]+"));
+    const QRegularExpression prefixRule(filePrefixPattern());
     ui->lineEditManagerFileName->setValidator(new QRegularExpressionValidator(prefixRule, ui->lineEditManagerFileName));
     ui->lineEditCloudFileName->setValidator(new QRegularExpressionValidator(prefixRule, ui->lineEditCloudFileName));
 }
@@ -382,6 +393,7 @@ void MainWindow::clickedBtnClearPreview()
 void MainWindow::clickedBtnUnit()
 {
     qDebug() << "MainWindow::clickedBtnUnit";
+    commitTypedSizes();
     ui->comboBoxGeneralUnit->setCurrentIndex((scanRequest().unit + 1) % 3);
 }
 
@@ -430,9 +442,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             if (commitSizeField(this, edit, r, field, tr("Information")) == TypedSizeResult::Stored)
                 applySettingChange(Change::TypedSize);
         } else if (watched == ui->lineEditManagerFolder) {
-            setWideText(r.localFolder, ui->lineEditManagerFolder->text());
+            commitFolderField(ui->lineEditManagerFolder, r.localFolder, int(sizeof r.localFolder));
         } else if (watched == ui->lineEditCloudLocalFolder) {
-            setWideText(r.cloudLocalFolder, ui->lineEditCloudLocalFolder->text());
+            commitFolderField(ui->lineEditCloudLocalFolder, r.cloudLocalFolder, int(sizeof r.cloudLocalFolder));
         } else if (watched == ui->lineEditManagerFileName) {
             commitPrefixField(ui->lineEditManagerFileName, r.localFilePrefix, int(sizeof r.localFilePrefix));
         } else if (watched == ui->lineEditCloudFileName) {
@@ -444,10 +456,18 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::commitFolderField(QLineEdit *edit, char16_t *field, int bytes)
 {
-    if (edit->text().trimmed().isEmpty())
-        edit->setText(fromWideBuffer(field, bytes));
-    else if (edit->text() != fromWideBuffer(field, bytes))
+    // A blank folder would make every scan fail until a restart: the field
+    // gets the last folder back (the documents folder if there is none).
+    if (edit->text().trimmed().isEmpty()) {
+        QString last = fromWideBuffer(field, bytes);
+        if (last.trimmed().isEmpty()) {
+            last = documentsFolder();
+            copyToWideBuffer(last, field, bytes);
+        }
+        edit->setText(last);
+    } else if (edit->text() != fromWideBuffer(field, bytes)) {
         copyToWideBuffer(edit->text(), field, bytes);
+    }
 }
 
 void MainWindow::commitPrefixField(QLineEdit *edit, char16_t *field, int bytes)

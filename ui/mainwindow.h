@@ -101,6 +101,7 @@ private:
     void showUnit();
     void showPaperSizeAndFields();
     void showCropRect();
+    void commitTypedSizes();
     void renewValidators();
     void synchroniseSource();
     void fullRefresh();

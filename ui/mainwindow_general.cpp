@@ -219,12 +219,21 @@ void MainWindow::updateDuplexControls()
 void MainWindow::previewUpdate(QRect rectCrop, int nCropState)
 {
     qDebug() << "MainWindow::previewUpdate";
+    // A size typed but not yet committed would be lost under the new area.
+    commitTypedSizes();
     ScanRequest &r = scanRequest();
     const QRect rect = rectCrop.normalized();
     const double s = previewPixelsPerInch;
     if (s <= 0)
         return;
+    auto toPreview = [](double value) { return qint32(roundTo(value, 0, true)); };
+    // A span whose pixels did not move keeps its exact value (4.25 in is not
+    // a whole number of preview pixels), so touching an edge changes nothing.
     auto setSpan = [&](int offsetIndex, int lengthIndex, int offsetPx, int lengthPx, int widgetLength, double full) {
+        const int shownOffset = toPreview(s * r.areaInches[offsetIndex]);
+        const int shownLength = toPreview(s * r.areaInches[lengthIndex] + shownOffset) - shownOffset;
+        if (offsetPx == shownOffset && lengthPx == shownLength)
+            return;
         const double length = lengthPx == widgetLength - 1 ? full : lengthPx / s;
         const double offset = offsetPx / s;
         r.areaInches[offsetIndex] = offset;
@@ -235,6 +244,8 @@ void MainWindow::previewUpdate(QRect rectCrop, int nCropState)
         r.areaPixels[lengthIndex] = inchesToPixels(length, r.resolution);
     };
     auto setOffset = [&](int index, int px) {
+        if (px == toPreview(s * r.areaInches[index]))
+            return;
         const double offset = px / s;
         r.areaInches[index] = offset;
         r.areaCentimetres[index] = offset * 2.54;
@@ -256,6 +267,18 @@ void MainWindow::previewUpdate(QRect rectCrop, int nCropState)
     selectActiveRow();
     updateConfigButtonState();
     showPaperSizeAndFields();
+}
+
+void MainWindow::commitTypedSizes()
+{
+    // The unit button and the preview take no focus, so the size fields do
+    // not lose it when they are used: commit what was typed first.
+    ScanRequest &r = scanRequest();
+    for (QLineEdit *edit : {ui->lineEditGeneralWidth, ui->lineEditGeneralHeight}) {
+        const SizeField field = edit == ui->lineEditGeneralWidth ? SizeField::Width : SizeField::Height;
+        if (edit->isEnabled() && commitSizeField(this, edit, r, field, tr("Information")) == TypedSizeResult::Stored)
+            applySettingChange(Change::TypedSize);
+    }
 }
 
 void MainWindow::clickedBtnGeneralDevices()

@@ -239,6 +239,13 @@ void Preview::setCropInches(int nIndex, double dLeft, double dTop, double dWidth
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
+    // The rectangle covers the area's pixels, as a dragged one reports its
+    // size: 4 in at 41 pixels per inch are 164 pixels, from x1 to x1 + 163.
+    // Otherwise the area read back from its own rectangle would grow.
+    if (x2 > x1)
+        --x2;
+    if (y2 > y1)
+        --y2;
     // The far side stays one pixel inside, like a dragged rectangle.
     x2 = qMin(x2, rect().right() - 1);
     y2 = qMin(y2, rect().bottom() - 1);

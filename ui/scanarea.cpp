@@ -149,13 +149,15 @@ TypedSizeResult commitTypedSize(const ScanRequest &record, SizeField field, cons
     const double maximum = field == SizeField::Width ? range.maxWidth : range.maxHeight;
     const double offset = result.area.value(unit, offsetIndex);
 
-    if (offset + value > maximum) {
-        result.outcome = TypedSizeResult::Refused;
-        return result;
-    }
+    // A value outside the limits is told about even when the offset would
+    // refuse it as well; only one that fits alone is refused silently.
     if (value < minimum || value > maximum) {
         result.outcome = TypedSizeResult::OutOfRange;
         result.message = rangeMessage(unit, minimum, maximum);
+        return result;
+    }
+    if (offset + value > maximum) {
+        result.outcome = TypedSizeResult::Refused;
         return result;
     }
 

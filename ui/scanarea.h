@@ -45,7 +45,7 @@ struct TypedSizeResult
 {
     enum Outcome {
         Unchanged,  // the text shows the current value: nothing happens
-        Refused,    // does not fit with the offset: the field silently gets currentText back
+        Refused,    // within the limits but not with the offset: the field silently gets currentText back
         OutOfRange, // outside the limits: warn with message, the field gets currentText back
         Stored,     // area holds the new value; paperSizeId becomes UserDefinedPaperSize
     };

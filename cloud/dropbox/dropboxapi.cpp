@@ -1,6 +1,7 @@
 #include "cloud/dropbox/dropboxapi.h"
 
 #include <QJsonDocument>
+#include <QJsonValue>
 
 QByteArray escapeJsonToAscii(const QByteArray &utf8Json)
 {
@@ -47,6 +48,15 @@ QNetworkRequest dropboxRequest(CloudHost host, const QString &path, const QStrin
     request.setRawHeader("Authorization", QStringLiteral("Bearer %1").arg(token).toLatin1());
     request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     return request;
+}
+
+bool isCommittedFile(const QByteArray &answer, qint64 bytesSent)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(answer);
+    const QJsonObject file = document.object();
+    const QJsonValue size = file.value(QStringLiteral("size"));
+    return document.isObject() && !file.value(QStringLiteral("id")).toString().isEmpty() && size.isDouble()
+           && qint64(size.toDouble()) == bytesSent && size.toDouble() >= 0;
 }
 
 bool isBlankToken(const QString &token)

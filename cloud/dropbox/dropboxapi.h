@@ -25,6 +25,10 @@ QString buildDropboxPath(const QString &folder, const QString &name);
 // A request to a Dropbox host with the bearer token and the content type.
 QNetworkRequest dropboxRequest(CloudHost host, const QString &path, const QString &token, const QByteArray &contentType);
 
+// Whether an upload session's finish answer is the metadata of a file that
+// holds exactly the bytes sent: a JSON object with an id and that size.
+bool isCommittedFile(const QByteArray &answer, qint64 bytesSent);
+
 // Whether a stored token is missing (empty or blanks only).
 bool isBlankToken(const QString &token);
 

@@ -67,6 +67,7 @@ QString DropboxAuthorization::buildAuthorizeUrl()
 
 bool DropboxAuthorization::startRedirectServer()
 {
+    // Whoever else holds the port would receive the token: no sign-in then.
     return redirectServer.setRedirectURL(redirectUri()) && redirectServer.startListening();
 }
 
@@ -80,8 +81,12 @@ int DropboxAuthorization::finishedTokenReply(const QUrl &url)
     qDebug() << "DropboxAuthorization::finishedTokenReply";
     qInfo() << redactSecrets(url.toString());
     const QString expected = currentState(false);
-    QString received;
+    QString received, accountId, teamId, token;
+    bool hasAccountId = false, hasTeamId = false, hasToken = false, bearer = false;
 
+    // Everything is read first and stored only once the state has matched:
+    // anything on this machine can reach the listener during a sign-in, and
+    // must not plant its own account's token.
     const QStringList parts = url.fragment(QUrl::FullyEncoded).split('&');
     for (const QString &part : parts) {
         const QStringList pieces = part.split('=');
@@ -89,17 +94,23 @@ int DropboxAuthorization::finishedTokenReply(const QUrl &url)
         const bool hasValue = pieces.size() > 1;
         const QString value = hasValue ? decodedPart(pieces.at(1)) : QString();
         if (name.compare(QLatin1String("account_id"), Qt::CaseInsensitive) == 0) {
-            if (hasValue)
-                saveAccountId(value);
+            if (hasValue) {
+                accountId = value;
+                hasAccountId = true;
+            }
         } else if (name.compare(QLatin1String("team_id"), Qt::CaseInsensitive) == 0) {
-            if (hasValue)
-                saveTeamId(value);
+            if (hasValue) {
+                teamId = value;
+                hasTeamId = true;
+            }
         } else if (name.compare(QLatin1String("access_token"), Qt::CaseInsensitive) == 0) {
-            if (hasValue)
-                saveAccessToken(value);
+            if (hasValue) {
+                token = value;
+                hasToken = true;
+            }
         } else if (name.compare(QLatin1String("token_type"), Qt::CaseInsensitive) == 0) {
             if (hasValue && value.compare(QLatin1String("bearer"), Qt::CaseInsensitive) == 0)
-                saveTokenType(QStringLiteral("Bearer"));
+                bearer = true;
         } else if (name.compare(QLatin1String("state"), Qt::CaseInsensitive) == 0) {
             if (hasValue)
                 received = value;
@@ -108,7 +119,17 @@ int DropboxAuthorization::finishedTokenReply(const QUrl &url)
         }
     }
     // An empty expected state (no address built yet) never matches.
-    return (!expected.isEmpty() && received == expected) ? 0 : -200;
+    if (expected.isEmpty() || received != expected)
+        return -200;
+    if (hasAccountId)
+        saveAccountId(accountId);
+    if (hasTeamId)
+        saveTeamId(teamId);
+    if (hasToken)
+        saveAccessToken(token);
+    if (bearer)
+        saveTokenType(QStringLiteral("Bearer"));
+    return 0;
 }
 
 QString DropboxAuthorization::accessToken() const
@@ -119,6 +140,12 @@ QString DropboxAuthorization::accessToken() const
 void DropboxAuthorization::saveAccessToken(const QString &value)
 {
     writeHexValue(settingsFile(), QStringLiteral("dropbox/AccessToken"), value);
+}
+
+void DropboxAuthorization::clearAccessToken()
+{
+    UserSettings settings(settingsFile());
+    settings.remove(QStringLiteral("dropbox/AccessToken"));
 }
 
 void DropboxAuthorization::saveAccountId(const QString &value)

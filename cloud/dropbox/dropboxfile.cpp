@@ -143,6 +143,12 @@ void DropboxFile::finishedRequest()
     if (error != QNetworkReply::NoError) {
         qDebug() << errorName(error) << reply->errorString();
         qDebug() << body;
+        if (status == 401 && error != QNetworkReply::OperationCanceledError) {
+            // Expired or revoked: the user has to sign in again.
+            DropboxAuthorization().clearAccessToken();
+            emit finishedCreateFile(-200, strFileName, QString());
+            return;
+        }
         emit finishedCreateFile(dropboxUploadErrorCode(error, status, errorCode(), body), strFileName, QString());
         return;
     }
@@ -161,7 +167,12 @@ void DropboxFile::continueUpload(const QByteArray &body)
         }
     }
     if (bLastChunkSent) {
-        emit finishedCreateFile(0, strFileName, QString());
+        // Only the metadata of the file, with every byte sent, is a success;
+        // anything else (a proxy's page, a truncated commit) is not.
+        const bool committed = isCommittedFile(body, nOffset);
+        if (!committed)
+            qDebug() << "Not a committed file:" << body;
+        emit finishedCreateFile(committed ? 0 : -210, strFileName, QString());
         return;
     }
 

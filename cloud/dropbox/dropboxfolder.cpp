@@ -40,10 +40,15 @@ QString parentPath(const QString &pathLower)
 
 // Deeper than any real tree; bounds the recursion on malformed answers.
 constexpr int kMaxDepth = 256;
+
+// Far more pages than any account needs (each holds up to a few thousand
+// entries); a service that keeps answering "more" is stopped here.
+constexpr int kMaxListPages = 10000;
 } // namespace
 
 DropboxFolder::DropboxFolder(QObject *parent)
     : DropboxManager(parent)
+    , nPageLimit(kMaxListPages)
 {
 }
 
@@ -52,6 +57,8 @@ bool DropboxFolder::listAllFolders()
     nOperation = RequestListFolders;
     setErrorCode(0);
     pendingFolders.clear();
+    seenCursors.clear();
+    nListPages = 0;
     return downloadFolder(QString()) != 0;
 }
 
@@ -192,10 +199,16 @@ void DropboxFolder::finishedRequest()
     if (error != QNetworkReply::NoError) {
         qDebug() << errorName(error) << reply->errorString();
         qDebug() << body;
+        const bool rejected = httpStatus(reply) == 401 && (kind == RequestListFolders || kind == RequestCreateFolder);
+        if (rejected) {
+            // Expired or revoked: the user has to sign in again.
+            DropboxAuthorization().clearAccessToken();
+        }
         if (kind == RequestListFolders) {
-            emit finishedDownloadFolder(dropboxListErrorCode(error, errorCode()), CloudDropbox);
+            emit finishedDownloadFolder(rejected ? -200 : dropboxListErrorCode(error, errorCode()), CloudDropbox);
         } else if (kind == RequestCreateFolder) {
-            emit finishedCreateFolder(dropboxCreateFolderErrorCode(error, errorCode()), CloudDropbox, QString(), QString());
+            emit finishedCreateFolder(rejected ? -200 : dropboxCreateFolderErrorCode(error, errorCode()), CloudDropbox,
+                                      QString(), QString());
         }
     } else if (kind == RequestListFolders) {
         handleListReply(reply, body);
@@ -211,7 +224,8 @@ void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body
     Q_UNUSED(reply)
     qInfo() << body;
     const QJsonDocument document = QJsonDocument::fromJson(body);
-    if (!document.isObject()) {
+    const QJsonValue entries = document.object().value(QStringLiteral("entries"));
+    if (!document.isObject() || !entries.isArray()) {
         // An unreadable page is a failed listing, not an empty one.
         emit finishedDownloadFolder(-206, CloudDropbox);
         return;
@@ -219,21 +233,22 @@ void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body
     const QJsonObject page = document.object();
     const bool hasMore = page.value(QStringLiteral("has_more")).toBool(false);
     const QString cursor = page.value(QStringLiteral("cursor")).toString();
-    if (hasMore) {
-        // Without a cursor the next request would start over, for ever.
-        if (cursor.isEmpty()) {
-            emit finishedDownloadFolder(-206, CloudDropbox);
-            return;
-        }
-        if (downloadFolder(cursor) != 0)
-            return; // already reported
+    // Without a cursor the next request would start over; with one seen
+    // before, or past any real account's size, it would go on for ever.
+    if (hasMore && (cursor.isEmpty() || seenCursors.contains(cursor) || ++nListPages >= nPageLimit)) {
+        emit finishedDownloadFolder(-206, CloudDropbox);
+        return;
     }
-    const QJsonArray entries = page.value(QStringLiteral("entries")).toArray();
-    for (const QJsonValue &value : entries) {
+    for (const QJsonValue &value : entries.toArray()) {
         const QJsonObject object = value.toObject();
         const QString tag = object.value(QStringLiteral(".tag")).toString();
         if (tag.compare(QLatin1String("folder"), Qt::CaseInsensitive) == 0)
             pendingFolders.append(entryFrom(object, tag));
+    }
+    if (hasMore) {
+        seenCursors.insert(cursor);
+        downloadFolder(cursor); // a failure is reported there
+        return;
     }
     if (pendingRequestCount() == 0) {
         folders = pendingFolders;

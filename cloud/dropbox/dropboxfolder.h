@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 class QTreeWidgetItem;
@@ -41,6 +42,9 @@ public:
 
     const QList<DropboxFolderEntry> &folderList() const { return folders; }
 
+    // Pages one listing may take before it counts as endless (-206).
+    void setPageLimit(int nPages) { nPageLimit = nPages > 0 ? nPages : 1; }
+
 signals:
     void finishedDownloadFolder(int nErrorCode, int nCloudService);
     void finishedCreateFolder(int nErrorCode, int nCloudService, QString strName, QString strId);
@@ -59,4 +63,7 @@ private:
     QMutex mutex;
     QList<DropboxFolderEntry> folders;
     QList<DropboxFolderEntry> pendingFolders;
+    QSet<QString> seenCursors;
+    int nListPages = 0;
+    int nPageLimit;
 };

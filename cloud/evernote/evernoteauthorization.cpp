@@ -175,7 +175,7 @@ void EvernoteAuthorization::finishedTemporaryToken()
     const QByteArray body = reply->readAll();
     const bool failed = reply->error() != QNetworkReply::NoError;
     if (failed)
-        qDebug() << errorName(reply->error()) << reply->errorString();
+        qDebug() << errorName(reply->error()) << redactSecrets(reply->errorString()); // names the signed address
     reply->close();
     reply->deleteLater();
 
@@ -278,7 +278,7 @@ void EvernoteAuthorization::errorTokenReply(QNetworkReply::NetworkError error)
     qDebug() << "EvernoteAuthorization::errorTokenReply";
     auto *reply = qobject_cast<QNetworkReply *>(sender());
     qDebug() << "onTokenReplyError:" << errorName(error) << ":"
-             << (reply ? reply->errorString() : QString());
+             << (reply ? redactSecrets(reply->errorString()) : QString());
     if (reply)
         qDebug() << "onTokenReplyError:" << redactSecrets(QString::fromUtf8(reply->peek(reply->bytesAvailable())));
     saveAccessToken(QString());

@@ -18,3 +18,28 @@ int GoogleManager::saveTokenResponse(const QByteArray &body)
 {
     return googleSaveTokenResponse(body);
 }
+
+int GoogleManager::prepareToken(QString &token, bool &bRefreshing)
+{
+    if (bTokenFresh) {
+        bTokenFresh = false;
+        bRefreshing = false;
+        token = storedAccessToken();
+        return token.isEmpty() ? -200 : 0;
+    }
+    return prepareAccessToken(OAuthTokens(CloudGoogleDrive), [this]() { return requestRefreshToken(); }, token, bRefreshing);
+}
+
+RefreshOutcome GoogleManager::takeRefreshAnswer(QNetworkReply::NetworkError error, int nHttpStatus, const QByteArray &body)
+{
+    const RefreshOutcome outcome =
+        refreshOutcome(error, nHttpStatus, body, errorCode(), googleSaveTokenResponse,
+                       OAuthTokens(CloudGoogleDrive));
+    bTokenFresh = outcome == RefreshOutcome::Stored;
+    return outcome;
+}
+
+QString GoogleManager::storedAccessToken()
+{
+    return OAuthTokens(CloudGoogleDrive).accessToken().trimmed();
+}

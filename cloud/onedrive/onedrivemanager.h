@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloud/cloudmanager.h"
+#include "cloud/oauthsignin.h"
 
 // Base of the OneDrive authorization, folder and file classes.
 class OneDriveManager : public CloudManager
@@ -18,6 +19,21 @@ public:
     int requestRefreshToken();
     // Has a temporary authorization object parse and store a token answer.
     int saveTokenResponse(const QByteArray &body);
+
+    // Refresh before send, at the start of an operation: 0 with the access
+    // token in token, or 0 with bRefreshing set when a refresh went out first
+    // (the operation resumes on its answer); -200 when signed out.
+    int prepareToken(QString &token, bool &bRefreshing);
+    // What the answer to a refresh means; storing it when it came, clearing
+    // the stored tokens when the service refused the refresh token.
+    RefreshOutcome takeRefreshAnswer(QNetworkReply::NetworkError error, int nHttpStatus, const QByteArray &body);
+    // The stored access token, read afresh, whatever its expiry.
+    static QString storedAccessToken();
+
+private:
+    // A refresh answer was just stored: the next operation takes the new
+    // token as it is, so a short-lived one cannot start refreshes for ever.
+    bool bTokenFresh = false;
 };
 
 // Supplied by the OneDrive authorization class (it derives from OneDriveManager,

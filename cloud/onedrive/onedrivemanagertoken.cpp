@@ -18,3 +18,28 @@ int OneDriveManager::saveTokenResponse(const QByteArray &body)
 {
     return onedriveSaveTokenResponse(body);
 }
+
+int OneDriveManager::prepareToken(QString &token, bool &bRefreshing)
+{
+    if (bTokenFresh) {
+        bTokenFresh = false;
+        bRefreshing = false;
+        token = storedAccessToken();
+        return token.isEmpty() ? -200 : 0;
+    }
+    return prepareAccessToken(OAuthTokens(CloudOneDrive), [this]() { return requestRefreshToken(); }, token, bRefreshing);
+}
+
+RefreshOutcome OneDriveManager::takeRefreshAnswer(QNetworkReply::NetworkError error, int nHttpStatus, const QByteArray &body)
+{
+    const RefreshOutcome outcome =
+        refreshOutcome(error, nHttpStatus, body, errorCode(), onedriveSaveTokenResponse,
+                       OAuthTokens(CloudOneDrive));
+    bTokenFresh = outcome == RefreshOutcome::Stored;
+    return outcome;
+}
+
+QString OneDriveManager::storedAccessToken()
+{
+    return OAuthTokens(CloudOneDrive).accessToken().trimmed();
+}

@@ -61,8 +61,8 @@ private slots:
         QCOMPARE(config.nColorMatch, 1);
         const QString base = QDir::toNativeSeparators(configRoot() + "/");
         QCOMPARE(config.configPath(), base);
-        // Without a settings file name the path names the folder.
-        QVERIFY(config.uiConfigFile().endsWith("/"));
+        // Without a settings file name the file still gets one, never the folder's.
+        QCOMPARE(config.uiConfigFile(), base + "/LumerithUI.ini");
         QCOMPARE(config.strTIFFFileName, base + "/IMGTIFF.jpg");
         QCOMPARE(config.strJPEGFileName, base + "/IMGJPEG.jpg");
         QCOMPARE(config.pdfFileName(), base + "/IMGPDF.pdf");
@@ -127,6 +127,7 @@ private slots:
         QTest::newRow("empty") << "" << true << "";
         QTest::newRow("zz") << "zz" << false << "";
         QTest::newRow("space") << "61 62" << false << "";
+        QTest::newRow("odd length") << "616" << false << "";
         QTest::newRow("utf8") << QString::fromLatin1(QString::fromUtf8("Scän").toUtf8().toHex()) << true << QString::fromUtf8("Scän");
     }
 
@@ -140,6 +141,32 @@ private slots:
         QCOMPARE(out, text);
         if (ok)
             QCOMPARE(toHexString(text), hex.toLower());
+    }
+
+    void textWithCommaIsReadAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("comma and blank") << QByteArray("Lumerith, Scans") << "Lumerith, Scans";
+        QTest::newRow("bare comma") << QByteArray("a,b") << "a,b";
+        QTest::newRow("trailing comma") << QByteArray("a,") << "a,";
+        QTest::newRow("comment after it") << QByteArray("a, b ; note") << "a, b";
+        QTest::newRow("quoted, as written by the settings") << QByteArray("\"a, b\"") << "a, b";
+        QTest::newRow("no comma") << QByteArray("Lumerith/V2") << "Lumerith/V2";
+    }
+
+    void textWithCommaIsReadAsWritten()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, text);
+        writeModuleConfig("[MODULE_CONFIG]\nConfigPath=" + line + "\n[INIFiles]\nUIConfig=ui.ini\n"
+                          "[Port]\nModel=" + line + "\n");
+        ConfigFile config;
+        QVERIFY(config.init(appDir.path()));
+        QCOMPARE(config.configPath(), QDir::toNativeSeparators(configRoot() + "/" + text));
+        const QSettings settings(config.mfpCfgFile(), QSettings::IniFormat);
+        QCOMPARE(iniText(settings, "Port/Model"), text);
+        QCOMPARE(iniText(settings, "Port/Missing", "fallback"), QString("fallback"));
     }
 
     void numberAsHex()

@@ -75,7 +75,8 @@ private slots:
         QVERIFY(errorText(-21) != errorText(-22));
         QCOMPARE(errorText(-22), QString("The machine is busy. Please try again later."));
         QVERIFY(errorText(-20).contains("\n(1) The power cord"));
-        QVERIFY(errorText(-4).isEmpty());
+        QVERIFY(errorText(-4).contains("waking up"));
+        QVERIFY(errorText(-7).isEmpty());
         QVERIFY(errorText(7).isEmpty());
         QVERIFY(!isSilentErrorCode(-4));
     }
@@ -96,7 +97,7 @@ private slots:
     {
         BoxDriver driver;
         driver.arm([](QMessageBox *box) { box->buttons().first()->click(); });
-        showErrorCode(nullptr, -4, "Information");
+        showErrorCode(nullptr, -7, "Information");
         QVERIFY(driver.sawBox);
         QVERIFY(driver.seenText.isEmpty());
     }
@@ -134,15 +135,40 @@ private slots:
         QCOMPARE(driver.seenIcon, QMessageBox::Question);
     }
 
-    void yesNoButtonsAndEscape()
+    void yesNoClosedOtherwiseIsCancel_data()
     {
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<int>("how"); // 0 Escape, 1 the window's close button, 2 Enter, then Escape
+        QTest::newRow("escape, yes default") << int(QMessageBox::Yes) << 0;
+        QTest::newRow("escape, no default") << int(QMessageBox::No) << 0;
+        QTest::newRow("close button") << int(QMessageBox::No) << 1;
+        QTest::newRow("enter without a default") << int(QMessageBox::NoButton) << 2;
+    }
+
+    void yesNoClosedOtherwiseIsCancel()
+    {
+        QFETCH(int, defaultButton);
+        QFETCH(int, how);
         BoxDriver driver;
-        // With Yes/No only, Escape cannot pick a button: the box is closed otherwise.
-        driver.arm([](QMessageBox *box) { box->done(0); });
-        const int result = askQuestion(nullptr, "Information", "Delete?", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        bool stillOpenAfterEnter = false;
+        driver.arm([&](QMessageBox *box) {
+            if (how == 1) {
+                box->close();
+                return;
+            }
+            if (how == 2) {
+                QTest::keyClick(box, Qt::Key_Return);
+                stillOpenAfterEnter = box->isVisible();
+            }
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        const int result = askQuestion(nullptr, "Information", "Replace?", QMessageBox::Yes | QMessageBox::No,
+                                       QMessageBox::StandardButton(defaultButton));
         QCOMPARE(driver.seenButtons, QStringList() << "&Yes"
                                                    << "&No");
         QCOMPARE(result, int(QMessageBox::Cancel));
+        if (how == 2)
+            QVERIFY(stillOpenAfterEnter);
     }
 
     void pressedButtonWins()

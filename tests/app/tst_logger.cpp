@@ -7,6 +7,9 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <vector>
 
 namespace {
@@ -15,13 +18,23 @@ QString logPath()
     return QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/lumerithlog.txt";
 }
 
-QStringList readLines()
+QStringList readLines(const QString &path = logPath())
 {
-    QFile f(logPath());
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
 }
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// What stands under the shared name before the first line is written.
+enum Planted { Nothing, OpenToOthers, LinkToOtherFile, SecondName, OtherUsersFile, OverTheCap };
 } // namespace
 
 class TestLogger : public QObject
@@ -32,6 +45,7 @@ private slots:
     void init()
     {
         QFile::remove(logPath());
+        QFile::remove(Logger::perUserLogFilePath());
     }
 
     void cleanupTestCase()
@@ -97,9 +111,10 @@ private slots:
         QTest::newRow("oauth header") << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"sec%26\""
                                       << "OAuth oauth_consumer_key=\"k\", oauth_signature=\"" + r + "\"";
         QTest::newRow("bearer header") << "Authorization: Bearer sl.tok-en" << "Authorization: Bearer " + r;
-        QTest::newRow("address inside a query")
-            << "/token?url_with_fragment=http%3A%2F%2Fh%2Fcloud%23access_token%3Dsl.x%26token_type%3Dbearer"
-            << "/token?url_with_fragment=http%3A%2F%2Fh%2Fcloud%23access_token%3D" + r + "%26token_type%3Dbearer";
+        QTest::newRow("address inside a query") << "/token?url_with_fragment=http%3A%2F%2F127.0.0.1%2Fcloud%23access_token%3Dsl.A-b"
+                                                   "%26token_type%3Dbearer%26code%253Dx%2526state%3D9"
+                                                << "/token?url_with_fragment=http%3A%2F%2F127.0.0.1%2Fcloud%23access_token%3D" + r
+                                                   + "%26token_type%3Dbearer%26code%253D" + r + "%2526state%3D9";
         QTest::newRow("longer names kept") << "error_code=7&mycode=9 Error code: -22" << "error_code=7&mycode=9 Error code: -22";
     }
 
@@ -112,6 +127,63 @@ private slots:
         Logger::init(2, 1, false);
         qInfo().noquote() << line;
         QCOMPARE(readLines(), QStringList() << expected);
+    }
+
+    void fileIsPrivateAndNeverPlanted_data()
+    {
+        QTest::addColumn<int>("planted");
+        QTest::addColumn<bool>("sharedNameUsed");
+        QTest::addColumn<QStringList>("sharedLines");
+        QTest::newRow("nothing there") << int(Nothing) << true << QStringList{"line"};
+        QTest::newRow("readable by others") << int(OpenToOthers) << true << QStringList{"old", "line"};
+        QTest::newRow("link") << int(LinkToOtherFile) << false << QStringList{"victim"};
+        QTest::newRow("second name of a file") << int(SecondName) << false << QStringList{"victim"};
+        QTest::newRow("another user's file") << int(OtherUsersFile) << false << QStringList{"theirs"};
+        QTest::newRow("over 10 MiB") << int(OverTheCap) << true << QStringList{"line"};
+    }
+
+    void fileIsPrivateAndNeverPlanted()
+    {
+        QFETCH(int, planted);
+        QFETCH(bool, sharedNameUsed);
+        QFETCH(QStringList, sharedLines);
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim");
+        writeFile(victim, "victim\n");
+        switch (planted) {
+        case OpenToOthers:
+            writeFile(logPath(), "old\n");
+            QVERIFY(QFile::setPermissions(logPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+            break;
+        case LinkToOtherFile:
+            QVERIFY(QFile::link(victim, logPath()));
+            break;
+        case SecondName:
+            QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(logPath()).constData()), 0);
+            break;
+        case OtherUsersFile:
+            if (::geteuid() != 0)
+                QSKIP("needs to hand a file to another user");
+            writeFile(logPath(), "theirs\n");
+            QCOMPARE(::chown(QFile::encodeName(logPath()).constData(), 65534, 65534), 0);
+            break;
+        case OverTheCap:
+            writeFile(logPath(), QByteArray(10 * 1024 * 1024 + 1, 'x'));
+            break;
+        default:
+            break;
+        }
+
+        Logger::init(2, 0, false);
+        qDebug("line");
+        const QString used = sharedNameUsed ? logPath() : Logger::perUserLogFilePath();
+        QCOMPARE(readLines(used).last(), QString("line"));
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(used).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
+        QCOMPARE(readLines(sharedNameUsed ? logPath() : victim), sharedNameUsed ? sharedLines : QStringList{"victim"});
+        if (!sharedNameUsed && planted == OtherUsersFile)
+            QCOMPARE(readLines(logPath()), sharedLines);
     }
 
     void linesOfThreadsNeverMix()

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 
 // A module configuration file in the scratch folder whose "[CLOUD]" section
 // points at fake services, loaded into the process-wide ConfigFile.
@@ -67,4 +69,29 @@ inline bool writePatternFile(const QString &path, qint64 size)
         written += n;
     }
     return true;
+}
+
+// A loopback port that nothing listened on a moment ago (for the sign-in
+// listener, whose port comes from the configuration).
+inline quint16 freeLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// Sends one raw request to a port on 127.0.0.1 and gives everything that
+// comes back until the server closes the connection.
+inline QByteArray rawExchange(quint16 port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    QByteArray answer;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&]() { answer += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return answer;
+    socket.write(request);
+    if (!QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000))
+        return answer; // the caller sees an incomplete answer
+    return answer + socket.readAll();
 }

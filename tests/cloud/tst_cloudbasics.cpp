@@ -36,6 +36,7 @@ void TestCloudBasics::initTestCase()
                               {"GoogleApiHost", "ftp://www.example.org"},
                               {"MicrosoftGraphHost", "https://graph.example.org:8443/prefix"},
                               {"OneDriveClientId", "my-own-registration"},
+                              {"EvernoteConsumerSecret", "a,b, c"},
                               {"GoogleClientSecret", ""}}));
 }
 
@@ -71,6 +72,8 @@ void TestCloudBasics::keysComeFromConfiguration()
     QCOMPARE(cloudKey(CloudKey::GoogleClientSecret), QString("Zt4kPq9Lm2Xw7Rb5Nc8Vy1_D"));
     QCOMPARE(cloudKey(CloudKey::OneDriveClientSecret), QString("Rk7pQ2!xvbNe4HsTJm93-%)"));
     QCOMPARE(cloudKey(CloudKey::EvernoteConsumerKey), QString("tam-vek"));
+    // A comma is part of the value, not a list separator.
+    QCOMPARE(cloudKey(CloudKey::EvernoteConsumerSecret), QString("a,b, c"));
 }
 
 void TestCloudBasics::serviceIdentifiers()

@@ -4,6 +4,7 @@
 #include "cloudtestenv.h"
 
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -28,8 +29,10 @@ private slots:
     void authorizeUrl();
     void goodRedirectStoresTokenTypeAndAccount();
     void namesAndBearerCompareCaseInsensitively();
-    void missingOrOldStateFailsButStoresToken();
-    void noStateBeforeAnyAddressFails();
+    void plantedTokenStoresNothing_data();
+    void plantedTokenStoresNothing();
+    void heldPortEndsTheSignIn_data();
+    void heldPortEndsTheSignIn();
     void errorDescriptionFailsAndStoresNothing();
     void tokenWithoutValueStoresNothing();
     void valuesAreStoredAsHexText();
@@ -96,27 +99,61 @@ void TestDropboxAuthorization::namesAndBearerCompareCaseInsensitively()
     QVERIFY(stored("dropbox/TokenType").isEmpty());
 }
 
-void TestDropboxAuthorization::missingOrOldStateFailsButStoresToken()
+void TestDropboxAuthorization::plantedTokenStoresNothing_data()
 {
-    DropboxAuthorization auth;
-    auth.buildAuthorizeUrl();
-    const QString old = auth.currentState(false);
-    QCOMPARE(auth.finishedTokenReply(redirect("access_token=t4&token_type=bearer")), -200);
-    QCOMPARE(auth.accessToken(), QString("t4"));
-
-    auth.buildAuthorizeUrl();
-    QCOMPARE(auth.finishedTokenReply(redirect("access_token=t5&state=" + old)), -200);
-    QCOMPARE(auth.accessToken(), QString("t5"));
-    // The state compares exactly.
-    QCOMPARE(auth.finishedTokenReply(redirect("state=" + auth.currentState(false).toUpper())), -200);
+    QTest::addColumn<int>("addresses");  // authorization addresses built before the redirect
+    QTest::addColumn<QString>("state");  // "first": that of the first address; "upper": the current one in capitals
+    QTest::newRow("no state") << 1 << QString();
+    QTest::newRow("state of an earlier address") << 2 << "first";
+    QTest::newRow("state in other letter case") << 1 << "upper";
+    QTest::newRow("before any address") << 0 << "";
 }
 
-void TestDropboxAuthorization::noStateBeforeAnyAddressFails()
+void TestDropboxAuthorization::plantedTokenStoresNothing()
 {
-    // No address built, no state in the redirect: an unsolicited token is not a sign-in.
+    QFETCH(int, addresses);
+    QFETCH(QString, state);
     DropboxAuthorization auth;
-    QCOMPARE(auth.finishedTokenReply(redirect("access_token=t6&token_type=bearer")), -200);
-    QCOMPARE(auth.finishedTokenReply(redirect("access_token=t6&state=")), -200);
+    auth.saveAccessToken("mine");
+    QString first;
+    for (int i = 0; i < addresses; ++i) {
+        auth.buildAuthorizeUrl();
+        if (i == 0)
+            first = auth.currentState(false);
+    }
+    if (state == "first")
+        state = first;
+    else if (state == "upper")
+        state = auth.currentState(false).toUpper();
+    const QString fragment = "access_token=theirs&token_type=bearer&account_id=dbid%3AEVE&team_id=T"
+                             + (state.isNull() ? QString() : "&state=" + state);
+    QCOMPARE(auth.finishedTokenReply(redirect(fragment)), -200);
+    QCOMPARE(auth.accessToken(), QString("mine"));
+    QVERIFY(stored("dropbox/AccountId").isEmpty());
+    QVERIFY(stored("dropbox/TeamId").isEmpty());
+    QVERIFY(stored("dropbox/TokenType").isEmpty());
+}
+
+void TestDropboxAuthorization::heldPortEndsTheSignIn_data()
+{
+    QTest::addColumn<QString>("heldOn");
+    QTest::newRow("127.0.0.1 held") << "127.0.0.1";
+    QTest::newRow("every address held") << "0.0.0.0";
+}
+
+void TestDropboxAuthorization::heldPortEndsTheSignIn()
+{
+    QFETCH(QString, heldOn);
+    QTcpServer other;
+    QVERIFY(other.listen(QHostAddress(heldOn), 0));
+    const QString port = QString::number(other.serverPort());
+    QVERIFY(setUpCloudConfig({{"DropboxWebHost", "http://127.0.0.1:8080"}, {"RedirectPort", port}}));
+    DropboxAuthorization auth;
+    QVERIFY(!auth.startRedirectServer());
+    QVERIFY(!auth.server().isListening());
+    other.close();
+    QVERIFY(auth.startRedirectServer());
+    QCOMPARE(QString::number(auth.server().serverPort()), port);
 }
 
 void TestDropboxAuthorization::errorDescriptionFailsAndStoresNothing()

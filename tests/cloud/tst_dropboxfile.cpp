@@ -1,6 +1,7 @@
 // Dropbox uploads against the fake service: the chunk sequence at the chunk
 // boundaries, the bytes that arrive, names outside ASCII, and the failure,
 // cancel and time-out codes.
+#include "cloud/dropbox/dropboxauthorization.h"
 #include "cloud/dropbox/dropboxfile.h"
 #include "cloud/requesttimeout.h"
 #include "cloudtestenv.h"
@@ -69,7 +70,9 @@ private slots:
     void sameNameTwiceIsRenamed();
     void fullAccount();
     void refusedBeforeSending();
-    void rejectedToken();
+    void rejectedTokenMeansSignInAgain();
+    void finishThatIsNoFileFails_data();
+    void finishThatIsNoFileFails();
     void cancelGivesMinusSix();
     void stalledTransferTimesOut();
     void slowButSteadyTransferCompletes();
@@ -126,6 +129,7 @@ void TestDropboxFile::chunkSequence_data()
     QTest::newRow("small") << qint64(1000) << QList<Step>{{"start", -1, 1000}, {"finish", 1000, 0}};
     QTest::newRow("one chunk") << kChunk << QList<Step>{{"start", -1, kChunk}, {"finish", kChunk, 0}};
     QTest::newRow("one chunk and a byte") << kChunk + 1 << QList<Step>{{"start", -1, kChunk}, {"finish", kChunk, 1}};
+    QTest::newRow("two chunks") << 2 * kChunk << QList<Step>{{"start", -1, kChunk}, {"finish", kChunk, kChunk}};
     QTest::newRow("120 MiB") << qint64(120) * 1024 * 1024
                              << QList<Step>{{"start", -1, kChunk},
                                             {"append_v2", kChunk, kChunk},
@@ -227,13 +231,32 @@ void TestDropboxFile::refusedBeforeSending()
     QVERIFY(fake->requests().isEmpty());
 }
 
-void TestDropboxFile::rejectedToken()
+void TestDropboxFile::rejectedTokenMeansSignInAgain()
 {
-    storeDropboxToken("expired");
+    fake->setTokenExpired(true);
     QVERIFY(writePatternFile(dir + "/a.jpg", 10));
     DropboxFile file;
-    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -210);
+    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -200);
     QCOMPARE(fake->requests().last().status, 401);
+    QVERIFY(DropboxAuthorization().accessToken().isEmpty());
+}
+
+void TestDropboxFile::finishThatIsNoFileFails_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("a proxy's page") << QByteArray("<html><body>Welcome to the hotel network</body></html>");
+    QTest::newRow("negative size") << QByteArray(R"({"id": "id:9", "name": "a.jpg", "size": -1})");
+    QTest::newRow("fewer bytes than sent") << QByteArray(R"({"id": "id:9", "name": "a.jpg", "size": 9})");
+    QTest::newRow("no id") << QByteArray(R"({"name": "a.jpg", "size": 10})");
+}
+
+void TestDropboxFile::finishThatIsNoFileFails()
+{
+    QFETCH(QByteArray, answer);
+    QVERIFY(writePatternFile(dir + "/a.jpg", 10));
+    fake->setCannedFinishAnswer(answer);
+    DropboxFile file;
+    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -210);
 }
 
 void TestDropboxFile::cancelGivesMinusSix()

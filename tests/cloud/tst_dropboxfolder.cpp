@@ -1,5 +1,6 @@
 // Dropbox folders against the fake service: paged listing, lookups, the
 // tree, folder creation and the failure codes.
+#include "cloud/dropbox/dropboxauthorization.h"
 #include "cloud/dropbox/dropboxfolder.h"
 #include "cloud/requesttimeout.h"
 #include "cloudtestenv.h"
@@ -45,8 +46,11 @@ private slots:
     void createFolderAtTopAndInside();
     void createFolderFailures();
     void notSignedIn();
-    void rejectedTokenIsAListingError();
+    void rejectedTokenMeansSignInAgain_data();
+    void rejectedTokenMeansSignInAgain();
+    void malformedPagesAreErrors_data();
     void malformedPagesAreErrors();
+    void oddEntriesKeepTheTreeFinite();
     void cancelAndTimeout();
 
 private:
@@ -221,35 +225,74 @@ void TestDropboxFolder::notSignedIn()
     QVERIFY(fake->requests().isEmpty());
 }
 
-void TestDropboxFolder::rejectedTokenIsAListingError()
+void TestDropboxFolder::rejectedTokenMeansSignInAgain_data()
 {
-    storeDropboxToken("someone-else");
+    QTest::addColumn<bool>("expired");
+    QTest::addColumn<bool>("create");
+    QTest::newRow("listing, unknown token") << false << false;
+    QTest::newRow("listing, expired token") << true << false;
+    QTest::newRow("new folder, expired token") << true << true;
+}
+
+void TestDropboxFolder::rejectedTokenMeansSignInAgain()
+{
+    QFETCH(bool, expired);
+    QFETCH(bool, create);
+    if (expired)
+        fake->setTokenExpired(true);
+    else
+        storeDropboxToken("someone-else");
     DropboxFolder folder;
     QSignalSpy listed(&folder, &DropboxFolder::finishedDownloadFolder);
-    folder.listAllFolders();
-    QTRY_COMPARE(listed.count(), 1);
-    QCOMPARE(listed.at(0).at(0).toInt(), -206);
+    QSignalSpy created(&folder, &DropboxFolder::finishedCreateFolder);
+    if (create)
+        QCOMPARE(folder.createFolder("/", "New"), 0);
+    else
+        folder.listAllFolders();
+    QSignalSpy &result = create ? created : listed;
+    QTRY_COMPARE(result.count(), 1);
+    QCOMPARE(result.at(0).at(0).toInt(), -200);
     QCOMPARE(fake->requests().at(0).status, 401);
+    // The user is told to sign in again, and is not signed in any more.
+    QVERIFY(DropboxAuthorization().accessToken().isEmpty());
+}
+
+void TestDropboxFolder::malformedPagesAreErrors_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("not JSON") << QByteArray("<html>maintenance</html>") << 1;
+    // More pages but no cursor: would start over for ever.
+    QTest::newRow("more without cursor") << QByteArray(R"({"entries": [], "has_more": true})") << 1;
+    QTest::newRow("entries not a list") << QByteArray(R"({"entries": {"a": 1}, "has_more": false})") << 1;
+    QTest::newRow("no entries") << QByteArray(R"({"cursor": "c", "has_more": false})") << 1;
+    QTest::newRow("cursor repeats") << QByteArray(R"({"entries": [], "cursor": "same", "has_more": true})") << 2;
+    QTest::newRow("never ends") << QByteArray(R"({"entries": [], "cursor": "c{n}", "has_more": true})") << 5;
 }
 
 void TestDropboxFolder::malformedPagesAreErrors()
 {
+    QFETCH(QByteArray, answer);
+    QFETCH(int, requests);
     DropboxFolder folder;
+    folder.setPageLimit(5);
     QSignalSpy listed(&folder, &DropboxFolder::finishedDownloadFolder);
-    // Not JSON: a failed listing, not an empty account.
-    fake->setCannedListAnswer("<html>maintenance</html>");
+    fake->setCannedListAnswer(answer);
     folder.listAllFolders();
     QTRY_COMPARE(listed.count(), 1);
+    // A failed listing, not an empty account, and no request after it.
     QCOMPARE(listed.at(0).at(0).toInt(), -206);
+    QTest::qWait(50);
+    QCOMPARE(fake->requests().size(), requests);
+    QCOMPARE(listed.count(), 1);
+}
 
-    // More pages but no cursor: would start over for ever.
-    fake->setCannedListAnswer(R"({"entries": [], "has_more": true})");
-    folder.listAllFolders();
-    QTRY_COMPARE(listed.count(), 2);
-    QCOMPARE(listed.at(1).at(0).toInt(), -206);
-
-    // Odd entries: a path without "/", one that is its own parent's name, a
-    // file and a deleted item. The tree stays finite and shows the real folder.
+void TestDropboxFolder::oddEntriesKeepTheTreeFinite()
+{
+    // A path without "/", one that is its own parent's name, a file and a
+    // deleted item. The tree stays finite and shows the real folder.
+    DropboxFolder folder;
+    QSignalSpy listed(&folder, &DropboxFolder::finishedDownloadFolder);
     fake->setCannedListAnswer(R"({"entries": [
         {".tag": "folder", "name": "odd", "path_lower": "odd", "path_display": "odd", "id": "id:1"},
         {".tag": "Folder", "name": "a", "path_lower": "/a", "path_display": "/A", "id": "id:2"},
@@ -258,8 +301,8 @@ void TestDropboxFolder::malformedPagesAreErrors()
         {".tag": "deleted", "name": "d", "path_lower": "/d", "path_display": "/d"}],
         "cursor": "c", "has_more": false})");
     folder.listAllFolders();
-    QTRY_COMPARE(listed.count(), 3);
-    QCOMPARE(listed.at(2).at(0).toInt(), 0);
+    QTRY_COMPARE(listed.count(), 1);
+    QCOMPARE(listed.at(0).at(0).toInt(), 0);
     QCOMPARE(folder.folderList().size(), 3);
     QTreeWidgetItem root;
     folder.fillFolderTree(&root);

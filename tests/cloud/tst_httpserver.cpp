@@ -62,6 +62,18 @@ QByteArray emptyAnswerPattern()
 {
     return "HTTP/1.1 200 OK\r\nDate: ";
 }
+
+// Every message as the call sites wrote it, before the log handler's own filter.
+QStringList &rawMessages()
+{
+    static QStringList messages;
+    return messages;
+}
+
+void collectMessage(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    rawMessages() << text;
+}
 } // namespace
 
 class TestHttpServer : public QObject
@@ -82,6 +94,8 @@ private slots:
     void junkAndOversizeDoNotStopTheServer();
     void manyIdleConnectionsDoNotStopTheServer();
     void listensOnLoopbackOnly();
+    void heldPortIsNoListener_data();
+    void heldPortIsNoListener();
     void signInThroughTheListener();
 
 private:
@@ -315,8 +329,34 @@ void TestHttpServer::listensOnLoopbackOnly()
     QVERIFY(e.answer.endsWith("Content-Length: 0\r\n\r\n"));
 }
 
+void TestHttpServer::heldPortIsNoListener_data()
+{
+    QTest::addColumn<QString>("redirectHost");
+    QTest::addColumn<QString>("heldOn");
+    QTest::newRow("127.0.0.1 held") << "127.0.0.1" << "127.0.0.1";
+    QTest::newRow("localhost, 127.0.0.1 held") << "localhost" << "127.0.0.1";
+    QTest::newRow("localhost, ::1 held") << "localhost" << "::1";
+}
+
+void TestHttpServer::heldPortIsNoListener()
+{
+    QFETCH(QString, redirectHost);
+    QFETCH(QString, heldOn);
+    QTcpServer other;
+    if (!other.listen(QHostAddress(heldOn), 0))
+        QSKIP("no such loopback address here");
+    HttpServer s(1);
+    QVERIFY(s.setRedirectURL(QStringLiteral("http://%1:%2/cloud").arg(redirectHost).arg(other.serverPort())));
+    // Whoever holds the port would be handed the redirect: no listener at all.
+    QVERIFY(!s.startListening());
+    QVERIFY(!s.isListening());
+    QVERIFY(s.listeningAddresses().isEmpty());
+}
+
 void TestHttpServer::signInThroughTheListener()
 {
+    rawMessages().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
     // What the login dialog wires up: the authorization's verdict signal to
     // the check of the redirect address.
     storeDropboxToken(QString());
@@ -340,6 +380,11 @@ void TestHttpServer::signInThroughTheListener()
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(auth.accessToken(), QString("sl.token-1"));
     QCOMPARE(readHexValue(configFile().uiConfigFile(), "dropbox/AccountId"), QString("dbid:AAH4f99"));
+    qInstallMessageHandler(previous);
+    // The token travelled through the listener and the check; no line named it.
+    QVERIFY(rawMessages().size() > 3);
+    for (const QString &message : rawMessages())
+        QVERIFY2(!message.contains("sl.token-1"), qPrintable(message));
 }
 
 QTEST_MAIN(TestHttpServer)

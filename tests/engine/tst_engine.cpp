@@ -274,6 +274,17 @@ private slots:
         QTest::newRow("usb port") << kUsbPort << false;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("bad ipv6") << "fe80:::1" << false;
+        QTest::newRow("three numbers") << "192.168.1" << false;
+        QTest::newRow("one number") << "1" << false;
+        QTest::newRow("leading zero") << "017.0.0.1" << false;
+        QTest::newRow("hexadecimal") << "0x7f.1" << false;
+        QTest::newRow("five numbers") << "1.2.3.4.5" << false;
+        QTest::newRow("sign") << "+1.2.3.4" << false;
+        QTest::newRow("ipv4 zero") << "10.0.0.0" << true;
+        QTest::newRow("ipv6 with ipv4 tail") << "::ffff:192.0.2.1" << true;
+        QTest::newRow("ipv6 with short ipv4 tail") << "::ffff:1.2.3" << false;
+        QTest::newRow("ipv6 in brackets") << "[::1]" << false;
+        QTest::newRow("ipv6 with zone") << "fe80::1%eth0" << true;
     }
 
     void checkIPAddress()

@@ -588,7 +588,7 @@ void FakeDropbox::uploadBody(Connection &c, const QString &path)
     files.insert(target.toLower(), f);
     strLastCommitted = target;
     delete s;
-    fail(c, 200, json(fileMetadata(f)));
+    fail(c, 200, cannedFinish.isEmpty() ? json(fileMetadata(f)) : cannedFinish);
 }
 
 QJsonObject FakeDropbox::folderMetadata(const QString &pathLower) const
@@ -643,7 +643,8 @@ void FakeDropbox::apiBody(Connection &c, const QString &path)
     }
     c.arg = doc.object();
     if (!cannedList.isEmpty() && path.startsWith(QLatin1String("/2/files/list_folder"))) {
-        fail(c, 200, cannedList);
+        QByteArray answer = cannedList;
+        fail(c, 200, answer.replace("{n}", QByteArray::number(++nCannedLists)));
         return;
     }
     if (path == QLatin1String("/2/files/list_folder")) {

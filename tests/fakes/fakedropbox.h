@@ -68,8 +68,11 @@ public:
     void setHang(bool b) { bHang = b; }
     // Read request bodies at this many bytes every 50 ms (0: full speed).
     void setSlowRead(qint64 bytesPerTick);
-    // Answer every listing request with these bytes (malformed pages).
+    // Answer every listing request with these bytes (malformed pages); "{n}"
+    // in them counts the answers (1, 2, ...), for cursors that never repeat.
     void setCannedListAnswer(const QByteArray &answer) { cannedList = answer; }
+    // Commit uploads as usual but answer the finish with these bytes.
+    void setCannedFinishAnswer(const QByteArray &answer) { cannedFinish = answer; }
 
     // Sign-in: the app key and redirect address the page accepts; the
     // redirect's state is the one asked for unless told to send another.
@@ -183,4 +186,6 @@ private:
     QList<QPointer<QTcpSocket>> held;
     int nFailCommits = 0;
     QString strLastCommitted;
+    int nCannedLists = 0;
+    QByteArray cannedFinish;
 };

@@ -30,6 +30,21 @@ void clickLater(QPushButton *button)
     QTimer::singleShot(0, button, [button] { button->click(); });
 }
 
+QStringList g_log;
+QMutex g_logMutex;
+
+void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    QMutexLocker lock(&g_logMutex);
+    g_log << text;
+}
+
+bool logged(const QString &line)
+{
+    QMutexLocker lock(&g_logMutex);
+    return g_log.contains(line);
+}
+
 // A device that is none of the simulated ones, to see what a dialog changes.
 void setMarkerDevice()
 {
@@ -105,6 +120,10 @@ private slots:
         QTest::newRow("empty") << "" << invalid;
         QTest::newRow("blank") << "   " << invalid;
         QTest::newRow("not an address") << "scanner.local" << invalid;
+        // Shorthand forms that resolvers read as 127.0.0.1 or as other machines.
+        QTest::newRow("shorthand") << "127.1" << invalid;
+        QTest::newRow("leading zeros") << "127.000.000.001" << invalid;
+        QTest::newRow("hexadecimal") << "0x7f.0.0.1" << invalid;
         QTest::newRow("unreachable") << "127.0.0.2" << "Failed to connect to the specified machine in the network.";
         QTest::newRow("unreachable IPv6") << "::2" << "Failed to connect to the specified machine in the network.";
         QTest::newRow("simulated machine") << "127.0.0.1" << QString();
@@ -213,6 +232,47 @@ private slots:
         QCOMPARE(d.portNameText(), QString("::1"));
         QCOMPARE(d.modelText(), QString("SimScan 3200N"));
         QCOMPARE(d.projectId, 3200);
+    }
+
+    void searchWithoutAnAnswerEnds_data()
+    {
+        QTest::addColumn<QString>("discoveryTime");
+        QTest::newRow("never answers") << "-1";
+        QTest::newRow("answers late") << "600";
+    }
+
+    void searchWithoutAnAnswerEnds()
+    {
+        QFETCH(QString, discoveryTime);
+        sim.configure({{"DiscoveryTime", discoveryTime}});
+        SearchScannerDialog::setSearchLimit(400);
+        {
+            QMutexLocker lock(&g_logMutex);
+            g_log.clear();
+        }
+        const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+        {
+            SearchScannerDialog dialog;
+            dialog.show();
+            QPushButton *ok = child<QPushButton>(&dialog, "pushButtonOK");
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(dialog.isVisible());
+            // Given up on: as if nothing was found, and the window works again.
+            QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 5000);
+            QCOMPARE(child<QTableWidget>(&dialog, "tableWidgetIPAddress")->rowCount(), 0);
+            QVERIFY(!QApplication::overrideCursor());
+            if (discoveryTime != "-1") {
+                // Both calls answer after 1.2 s; the answer finds the dialog idle and is dropped.
+                QTRY_VERIFY_WITH_TIMEOUT(logged("Late answer dropped"), 5000);
+                QCOMPARE(child<QTableWidget>(&dialog, "tableWidgetIPAddress")->rowCount(), 0);
+                QCOMPARE(deviceLists().count(NetworkDevices), 0);
+            }
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(!dialog.isVisible());
+        }
+        qInstallMessageHandler(previous);
+        SearchScannerDialog::setSearchLimit(SearchScannerDialog::kSearchLimitMs);
+        sim.configure({});
     }
 
     void acceptedSearchAcceptsTheSelection()

@@ -32,6 +32,7 @@ private slots:
     void cleanup()
     {
         setFreeSpaceQuery(nullptr);
+        setPageClock(nullptr);
     }
 
     void nameFollowsTheRule_data()
@@ -94,6 +95,52 @@ private slots:
         QCOMPARE(makePageFileName(ImageJPEG, dir.filePath("missing"), "Scan", path), -52);
         touch(dir.filePath("plainfile"));
         QCOMPARE(makePageFileName(ImageJPEG, dir.filePath("plainfile"), "Scan", path), -52);
+        QVERIFY(path.isEmpty());
+    }
+
+    void prefixNeverLeadsOutOfTheFolder_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("parent") << "../x";
+        QTest::newRow("subfolder") << "sub/x";
+        QTest::newRow("backslash") << "..\\x";
+    }
+
+    void prefixNeverLeadsOutOfTheFolder()
+    {
+        QFETCH(QString, prefix);
+        QTemporaryDir d;
+        QVERIFY(QDir(d.path()).mkdir("sub"));
+        QString path;
+        QCOMPARE(makePageFileName(ImageJPEG, d.path() + "/sub", prefix, path), -52);
+        QVERIFY(path.isEmpty());
+        QCOMPARE(QDir(d.path()).entryList(QDir::Files).size() + QDir(d.path() + "/sub").entryList(QDir::Files).size(), 0);
+        QVERIFY(!isValidFilePrefix(prefix));
+    }
+
+    void sameMillisecondMovesOnASecond()
+    {
+        const QDateTime instant(QDate(2026, 12, 7), QTime(10, 15, 0, 250));
+        setPageClock([&] { return instant; });
+        QTemporaryDir d;
+        QString first, second;
+        QCOMPARE(makePageFileName(ImageJPEG, d.path(), "Scan", first), 0);
+        QCOMPARE(makePageFileName(ImageJPEG, d.path(), "Scan", second), 0);
+        QCOMPARE(QFileInfo(first).fileName(), QString("Scan_20261207_101500.jpg"));
+        QCOMPARE(QFileInfo(second).fileName(), QString("Scan_20261207_101501.jpg"));
+    }
+
+    void noFreeNameGives55()
+    {
+        const QDateTime instant(QDate(2026, 12, 7), QTime(10, 15, 0));
+        setPageClock([&] { return instant; });
+        QTemporaryDir d;
+        const QString base = d.filePath("S_20261207_101500");
+        touch(base + ".jpg");
+        for (int n = 1; n <= 65535; ++n)
+            touch(base + "_" + QString::number(n) + ".jpg");
+        QString path;
+        QCOMPARE(makePageFileName(ImageJPEG, d.path(), "S", path), -55);
         QVERIFY(path.isEmpty());
     }
 

@@ -44,6 +44,7 @@ private:
     SimDevice sim;
     QTemporaryDir out;
     PMessage hub;
+    int wakeUpLimitMs = 60000;
 
     struct Outcome
     {
@@ -97,6 +98,7 @@ private:
             c2 = connect(&hub, &PMessage::wakeUpDialog, &hub, [&](int s, int) { onWake(&job, s); },
                          Qt::DirectConnection);
         job.setRequest(r, target);
+        job.setWakeUpLimit(wakeUpLimitMs);
         job.start();
         if (!job.wait(120000))
             qFatal("scan job hangs");
@@ -132,6 +134,7 @@ private slots:
     void cleanup()
     {
         setFreeSpaceQuery(nullptr);
+        wakeUpLimitMs = 60000;
     }
 
     void glassJobMakesOnePage()
@@ -280,10 +283,71 @@ private slots:
         QCOMPARE(filesIn(out.path()).size(), 1);
     }
 
-    void wakeUpErrors()
+    void wakeUpOutcomes_data()
     {
-        sim.configure({{"WakeUpTime", "5000"}, {"WakeUpErrorBits", "2"}});
-        QCOMPARE(run(request(), TargetLocal).errors, QList<int>{-4});
+        QTest::addColumn<QString>("wakeUpTime");
+        QTest::addColumn<QString>("errorBits");
+        QTest::addColumn<QString>("busyAtPage");
+        QTest::addColumn<QString>("statusFailAfter");
+        QTest::addColumn<int>("code");
+        QTest::newRow("never wakes") << "-1" << "0" << "0" << "0" << -111;
+        QTest::newRow("jam") << "5000" << "1" << "0" << "0" << -2;
+        QTest::newRow("further error") << "5000" << "2" << "0" << "0" << -4;
+        QTest::newRow("jam and another bit") << "5000" << "3" << "0" << "0" << -2;
+        QTest::newRow("busy once awake") << "600" << "0" << "1" << "0" << -22;
+        QTest::newRow("status lost while asleep") << "5000" << "0" << "0" << "1" << -31;
+    }
+
+    void wakeUpOutcomes()
+    {
+        QFETCH(QString, wakeUpTime);
+        QFETCH(QString, errorBits);
+        QFETCH(QString, busyAtPage);
+        QFETCH(QString, statusFailAfter);
+        QFETCH(int, code);
+        sim.configure({{"WakeUpTime", wakeUpTime}, {"WakeUpErrorBits", errorBits}, {"BusyAtPage", busyAtPage},
+                       {"DeviceStatusFailAfter", statusFailAfter}});
+        wakeUpLimitMs = 1500;
+        const Outcome o = run(request(), TargetLocal);
+        QCOMPARE(o.errors, QList<int>{code});
+        QCOMPARE(o.wakeUps.first(), qMakePair(0, 0));
+        QCOMPARE(o.wakeUps.last(), qMakePair(2, 100));
+        QVERIFY(o.dialogs.isEmpty());
+    }
+
+    void duplexSideOfTurningPaperSizes_data()
+    {
+        QTest::addColumn<int>("paperSizeId");
+        QTest::addColumn<bool>("duplex");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("side");
+        QTest::newRow("letter") << 4 << true << 1 << 1;
+        QTest::newRow("size 5") << 5 << true << 1 << 3;
+        QTest::newRow("size 7") << 7 << true << 3 << 1;
+        QTest::newRow("size 5, one side") << 5 << false << 1 << 1;
+    }
+
+    void duplexSideOfTurningPaperSizes()
+    {
+        QFETCH(int, paperSizeId);
+        QFETCH(bool, duplex);
+        QFETCH(int, order);
+        QFETCH(int, side);
+        sim.configure({{"Sheets", "1"}});
+        ScanRequest r = request(2);
+        r.paperSizeId = paperSizeId;
+        r.duplex = duplex;
+        r.duplexOrder = order;
+        g_log.clear();
+        QtMessageHandler previous = qInstallMessageHandler(captureLog);
+        const Outcome o = run(r, TargetLocal);
+        qInstallMessageHandler(previous);
+        QVERIFY(o.errors.isEmpty());
+        // What the engine was handed: ... paper source, duplex, duplex side, image type, path.
+        const QStringList calls = g_log.filter("SimulatorBackend::setParameters");
+        QCOMPARE(calls.size(), duplex ? 2 : 1);
+        for (const QString &call : calls)
+            QCOMPARE(call.split(' ').at(9), QString::number(side));
     }
 
     void cancellingTheWakeUp()
@@ -311,6 +375,20 @@ private slots:
         QVERIFY(o.errors.isEmpty());
         QCOMPARE(o.dialogs, (QList<QPair<int, int>>{{0, 1}, {2, 1}}));
         QCOMPARE(filesIn(out.path()).size(), 1);
+    }
+
+    void cancelAfterACloudPageLeavesNoFile()
+    {
+        sim.configure({{"Sheets", "3"}});
+        const QString dataFolder = configFile().configPath();
+        const Outcome o = run(request(2), TargetCloud, [](ScanningThread *job, int status, int page) {
+            if (status == 2 && page == 1)
+                job->cancel();
+        });
+        QVERIFY(o.cancelled);
+        QVERIFY(o.pages.isEmpty());
+        // Not handed on for upload, so nothing would ever delete it.
+        QCOMPARE(filesIn(dataFolder).filter("Cloud_"), QStringList());
     }
 
     void cancelBetweenFeederPages()

@@ -159,7 +159,9 @@ private slots:
 
     void freshSettingsFileStartState()
     {
+        QDir().rmdir(documents()); // a new account without one
         auto w = openWindow();
+        QVERIFY(QFileInfo(documents()).isDir());
         const ScanRequest &r = scanRequest();
 
         QCOMPARE(w->size(), QSize(769, 567));
@@ -265,6 +267,29 @@ private slots:
         QCOMPARE(child<QLineEdit>(w.get(), "lineEditManagerFolder")->text(), documents());
         QCOMPARE(child<QLineEdit>(w.get(), "lineEditCloudFileName")->text(), QString("Scan"));
         QCOMPARE(r.paperSource, qint32(ExposureGlass));
+    }
+
+    void storedPrefixesKeepTheTypedRule_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("plain") << "Invoice" << "Invoice";
+        QTest::newRow("50 characters") << QString(50, 'p') << QString(50, 'p');
+        QTest::newRow("51 characters") << QString(51, 'p') << "Scan";
+        QTest::newRow("leads out of the folder") << "../x" << "Scan";
+        QTest::newRow("absolute path") << "/tmp/x" << "Scan";
+        QTest::newRow("forbidden character") << "a:b" << "Scan";
+    }
+
+    void storedPrefixesKeepTheTypedRule()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, taken);
+        writeSettings({{"CommonConfig/FilePrefix", stored}, {"Cloud/FilePrefix", stored}});
+        auto w = openWindow();
+        QCOMPARE(text(scanRequest().localFilePrefix), taken);
+        QCOMPARE(text(scanRequest().cloudFilePrefix), taken);
+        QCOMPARE(child<QLineEdit>(w.get(), "lineEditManagerFileName")->text(), taken);
     }
 
     void feederAtStartOnlyWithAFeeder()
@@ -412,15 +437,25 @@ private slots:
         QCOMPARE(cloudPrefix->text(), QString("Scan"));
         QCOMPARE(text(r.cloudFilePrefix), QString("Scan"));
 
-        // Folders are taken as typed; only a scan or Close refills a blank one.
+        // Folders are taken as typed; a blank one gets the last folder back.
         QLineEdit *folder = child<QLineEdit>(w.get(), "lineEditManagerFolder");
         folder->setText("/no/such/folder");
         focusOut(folder);
+        QCOMPARE(text(r.localFolder), QString("/no/such/folder"));
+        folder->setText("  ");
+        focusOut(folder);
+        QCOMPARE(folder->text(), QString("/no/such/folder"));
         QCOMPARE(text(r.localFolder), QString("/no/such/folder"));
         QLineEdit *cloudFolder = child<QLineEdit>(w.get(), "lineEditCloudLocalFolder");
         cloudFolder->setText("/elsewhere");
         focusOut(cloudFolder);
         QCOMPARE(text(r.cloudLocalFolder), QString("/elsewhere"));
+        // Without any folder before, the documents folder.
+        setWideText(scanRequest().cloudLocalFolder, QString());
+        cloudFolder->clear();
+        focusOut(cloudFolder);
+        QCOMPARE(cloudFolder->text(), documents());
+        QCOMPARE(text(r.cloudLocalFolder), documents());
 
         // The prefix fields refuse characters that cannot be in a file name.
         QTest::keyClicks(prefix, "a/b:c");
@@ -512,7 +547,8 @@ private slots:
                                               << range.arg("0.30", "8.50", "inch") << false;
         QTest::newRow("inch height too small") << "inches" << "lineEditGeneralHeight" << "0.2"
                                                << range.arg("0.30", "11.69", "inch") << false;
-        QTest::newRow("inch width too wide") << "inches" << "lineEditGeneralWidth" << "9" << QString() << false;
+        QTest::newRow("inch width too wide") << "inches" << "lineEditGeneralWidth" << "9"
+                                             << range.arg("0.30", "8.50", "inch") << false;
         QTest::newRow("cm width too small") << "cm" << "lineEditGeneralWidth" << "0.5"
                                             << range.arg("0.76", "21.59", "cm") << false;
         QTest::newRow("pixel width too small") << "pixels" << "lineEditGeneralWidth" << "10"
@@ -568,9 +604,58 @@ private slots:
         QCOMPARE(child<QListWidget>(w.get(), "listWidgetUserConfig")->currentItem()->text(), QString("Custom..."));
         QCOMPARE(child<QComboBox>(w.get(), "comboBoxGeneralPaperSize")->currentData().toInt(), 13);
         const QRect crop = child<Preview>(w.get(), "widgetPreview")->cropRects().value(0);
-        // The rectangle runs from the left to the right coordinate that the area gives.
-        QCOMPARE(index == AreaWidth ? crop.right() - crop.left() : crop.bottom() - crop.top(),
-                 inchesToPixels(inches, 41));
+        // The rectangle covers as many preview pixels as the area is long.
+        QCOMPARE(index == AreaWidth ? crop.width() : crop.height(), inchesToPixels(inches, 41));
+    }
+
+    void typedSizeIsCommittedBeforeItIsUsed_data()
+    {
+        QTest::addColumn<bool>("unitButton"); // else a drag of the preview's height
+        QTest::newRow("unit button") << true;
+        QTest::newRow("preview drag") << false;
+    }
+
+    void typedSizeIsCommittedBeforeItIsUsed()
+    {
+        QFETCH(bool, unitButton);
+        auto w = openWindow(); // inches
+        QLineEdit *width = child<QLineEdit>(w.get(), "lineEditGeneralWidth");
+        width->setText("5"); // typed, the focus still in the field
+        if (unitButton)
+            QTest::mouseClick(child<QPushButton>(w.get(), "pushButtonUnit"), Qt::LeftButton);
+        else
+            emit child<Preview>(w.get(), "widgetPreview")->previewUpdate(QRect(0, 41, 100, 83), Preview::CropHeight);
+        QCOMPARE(scanRequest().areaInches[AreaWidth], 5.0);
+        QCOMPARE(width->text(), unitButton ? QString("12.70") : QString("5.00"));
+        QCOMPARE(scanRequest().paperSizeId, 13);
+    }
+
+    void cropRectangleReadsBackAsTheArea_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("whole inches") << "4";
+        QTest::newRow("not a whole number of preview pixels") << "4.25";
+        QTest::newRow("the whole width") << "8.5";
+    }
+
+    void cropRectangleReadsBackAsTheArea()
+    {
+        QFETCH(QString, typed);
+        auto w = openWindow();
+        QLineEdit *width = child<QLineEdit>(w.get(), "lineEditGeneralWidth");
+        width->setText(typed);
+        focusOut(width);
+        const double inches = typed.toDouble();
+        QCOMPARE(scanRequest().areaInches[AreaWidth], inches);
+        // Touching an edge without moving it, or moving the rectangle, keeps the size.
+        Preview *preview = child<Preview>(w.get(), "widgetPreview");
+        const QRect shown = preview->cropRects().value(0);
+        emit preview->previewUpdate(shown, Preview::CropWidth);
+        QCOMPARE(scanRequest().areaInches[AreaWidth], inches);
+        QCOMPARE(width->text(), displayValue(inches, Inch));
+        emit preview->previewUpdate(shown.translated(0, 41), Preview::CropMoved);
+        QCOMPARE(scanRequest().areaInches[AreaWidth], inches);
+        QCOMPARE(scanRequest().areaInches[AreaTop], 1.0);
     }
 
     void heightBeyondTheTopOffsetIsRefusedSilently()
@@ -641,6 +726,47 @@ private slots:
         configs->setCurrentRow(0);
         configs->setCurrentRow(5);
         checkArea(2, 1, 8.5, 11);
+    }
+
+    void saveAsAndDeleteThroughTheButtons()
+    {
+        auto w = openWindow();
+        QListWidget *configs = child<QListWidget>(w.get(), "listWidgetUserConfig");
+        QPushButton *saveAs = child<QPushButton>(w.get(), "pushButtonGeneralSaveAs");
+        QPushButton *remove = child<QPushButton>(w.get(), "pushButtonGeneralDelete");
+        selectRow(child<QComboBox>(w.get(), "comboBoxGeneralResolution"), "300dpi");
+        QCOMPARE(configs->currentItem()->text(), QString("Custom..."));
+        QVERIFY(saveAs->isEnabled());
+        QVERIFY(!remove->isEnabled());
+
+        ModalDriver driver;
+        driver.then([](QWidget *dialog) {
+            dialog->findChild<QLineEdit *>("lineEditConfigName")->setText("Receipts");
+            QPushButton *save = dialog->findChild<QPushButton *>("pushButtonSave");
+            QTimer::singleShot(0, save, [save] { save->click(); });
+        });
+        QTest::mouseClick(saveAs, Qt::LeftButton);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(configs->count(), 7);
+        QCOMPARE(configs->currentItem()->text(), QString("Receipts"));
+        QCOMPARE(scanRequest().configIndex, 6);
+        QVERIFY(remove->isEnabled());
+        // Another choice, then back: the saved entry carries the resolution.
+        configs->setCurrentRow(1);
+        QCOMPARE(scanRequest().resolution, 200);
+        configs->setCurrentRow(6);
+        QCOMPARE(scanRequest().resolution, 300);
+        QCOMPARE(child<QComboBox>(w.get(), "comboBoxGeneralResolution")->currentText(), QString("300dpi"));
+
+        driver.answerBox(QMessageBox::YesRole);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(driver.unexpected, 0);
+        QCOMPARE(driver.seen.last().text, QString("Are you sure you want to delete the scan configuration named \"Receipts\" ?"));
+        QCOMPARE(configs->count(), 6);
+        QCOMPARE(configs->currentItem()->text(), QString("Custom..."));
+        QCOMPARE(scanRequest().configIndex, 5);
+        QVERIFY(!remove->isEnabled());
     }
 
     void scanButtonFollowsTheTab()

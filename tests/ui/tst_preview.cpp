@@ -7,11 +7,13 @@
 #include "ui/preview.h"
 #include "ui/previewlayout.h"
 #include "ui/vruler.h"
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QGraphicsView>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -177,31 +179,41 @@ void TstPreview::layoutNumbers()
 
 void TstPreview::layoutAppliedToWidgets()
 {
-    QWidget window;
-    window.resize(769, 567);
-    auto *frame = new QWidget(&window);
-    frame->setGeometry(381, 10, 379, 508);
-    auto *unit = new QPushButton(frame);
-    unit->setGeometry(3, 3, 20, 20);
-    auto *preview = new Preview(frame);
-    auto *hRuler = new HRuler(frame);
-    auto *vRuler = new VRuler(frame);
+    // The main window's own form, as designed: the numbers must come out of
+    // its real geometry, not out of one typed in here.
+    QMainWindow window;
+    Ui::MainWindow form;
+    form.setupUi(&window);
+    QWidget *frame = form.groupBoxPreviewFrame;
+    const QRect designed = frame->geometry();
+    QCOMPARE(form.pushButtonUnit->geometry(), QRect(3, 3, 20, 20));
+    auto layOut = [&](double fullHeight) {
+        return layoutPreviewArea(frame, form.pushButtonUnit, form.widgetPreview, form.widgetHRuler, form.widgetVRuler,
+                                 fullHeight);
+    };
+    auto insideFrame = [&] {
+        for (QWidget *w : {static_cast<QWidget *>(form.widgetPreview), static_cast<QWidget *>(form.widgetHRuler),
+                           static_cast<QWidget *>(form.widgetVRuler)})
+            QVERIFY2(frame->rect().contains(w->geometry()), qPrintable(w->objectName()));
+    };
 
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kGlassHeight), 41);
-    QCOMPARE(preview->pixelsPerInch(), 41);
-    QCOMPARE(preview->geometry(), QRect(24, 24, 350, 480));
-    QCOMPARE(frame->geometry(), QRect(381, 10, 379, 508));
-    QCOMPARE(hRuler->geometry(), QRect(24, 3, 351, 20));
-    QCOMPARE(vRuler->geometry(), QRect(3, 24, 20, 481));
+    QCOMPARE(layOut(kGlassHeight), 41);
+    QCOMPARE(form.widgetPreview->pixelsPerInch(), 41);
+    QCOMPARE(form.widgetPreview->geometry(), QRect(24, 24, 350, 480));
+    QCOMPARE(form.widgetHRuler->geometry(), QRect(24, 3, 351, 20));
+    QCOMPARE(form.widgetVRuler->geometry(), QRect(3, 24, 20, 481));
+    QCOMPARE(frame->geometry(), designed);
+    insideFrame();
 
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kFeederHeight), 34);
-    QCOMPARE(preview->geometry(), QRect(24, 24, 290, 477));
-    QCOMPARE(frame->geometry(), QRect(381, 10, 319, 508));
+    QCOMPARE(layOut(kFeederHeight), 34);
+    QCOMPARE(form.widgetPreview->geometry(), QRect(24, 24, 290, 477));
+    QCOMPARE(frame->geometry(), QRect(designed.topLeft(), QSize(319, designed.height())));
+    insideFrame();
 
     // Back on the glass the narrowed frame grows again: only its height sets the scale.
-    QCOMPARE(layoutPreviewArea(frame, unit, preview, hRuler, vRuler, kGlassHeight), 41);
-    QCOMPARE(preview->size(), kGlassPreview);
-    QCOMPARE(frame->geometry(), QRect(381, 10, 379, 508));
+    QCOMPARE(layOut(kGlassHeight), 41);
+    QCOMPARE(form.widgetPreview->size(), kGlassPreview);
+    QCOMPARE(frame->geometry(), designed);
 }
 
 void TstPreview::clickWithoutDragGivesWholePreview()
@@ -252,7 +264,7 @@ void TstPreview::drawingNewRectangleInAnyDirection()
 void TstPreview::flippingPastAnEdge()
 {
     Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 100.0 / 41);
+    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 101.0 / 41, 101.0 / 41);
     const QRect start(QPoint(100, 100), QPoint(200, 200));
     QCOMPARE(preview->cropRects().value(0), start);
     QSignalSpy spy(preview, &Preview::previewUpdate);
@@ -337,7 +349,7 @@ void TstPreview::minimumSize()
 void TstPreview::movingKeepsInside()
 {
     Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 99.0 / 41, 99.0 / 41);
+    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 100.0 / 41);
     QCOMPARE(preview->cropRects().value(0), QRect(QPoint(100, 100), QPoint(199, 199)));
     QSignalSpy spy(preview, &Preview::previewUpdate);
 
@@ -410,7 +422,7 @@ void TstPreview::handleHitAreas()
 void TstPreview::pressOnHandleStartsResize()
 {
     Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 80.0 / 41);
+    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 101.0 / 41, 81.0 / 41);
     QCOMPARE(preview->cropRects().value(0), QRect(QPoint(100, 100), QPoint(200, 180)));
     QSignalSpy spy(preview, &Preview::previewUpdate);
 
@@ -437,7 +449,7 @@ void TstPreview::pressOnHandleStartsResize()
 void TstPreview::hoverCursors()
 {
     Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 80.0 / 41);
+    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 101.0 / 41, 81.0 / 41);
     const struct
     {
         QPoint point;
@@ -504,7 +516,7 @@ void TstPreview::dragEndsWhenWindowLosesActivation()
     QFETCH(QPoint, from);
     QFETCH(QPoint, to);
     Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 99.0 / 41, 99.0 / 41);
+    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 100.0 / 41);
     const QRect original(QPoint(100, 100), QPoint(199, 199));
     QSignalSpy spy(preview, &Preview::previewUpdate);
 
@@ -608,12 +620,13 @@ void TstPreview::setCropInches()
     preview.resize(kGlassPreview);
     preview.setPixelsPerInch(kPpiGlass);
 
-    // Far corner from the rounded near corner plus the rounded size.
+    // From the rounded near corner, as many pixels as the rounded size: an
+    // area read back from its rectangle (width / pixels per inch) is the same.
     preview.setCropInches(0, 1.0, 2.0, 5.0, 3.0);
-    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(QPoint(41, 82), QPoint(246, 205))});
+    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(41, 82, 205, 123)});
     // Halves round up: 41 x 0.5 = 20.5.
     preview.setCropInches(0, 0.5, 0.5, 0.5, 0.5);
-    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(QPoint(21, 21), QPoint(42, 42))});
+    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(QPoint(21, 21), QPoint(41, 41))});
     // The whole glass becomes the whole-preview rectangle.
     preview.setCropInches(0, 0, 0, 8.5, kGlassHeight);
     QCOMPARE(preview.cropRects(), QList<QRect>{kWholeGlass});
@@ -624,11 +637,11 @@ void TstPreview::setCropInches()
     QVERIFY(preview.draggedRect().isNull());
     // Negative sizes are ordered.
     preview.setCropInches(0, 3, 3, -1, -1);
-    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(QPoint(82, 82), QPoint(123, 123))});
+    QCOMPARE(preview.cropRects(), QList<QRect>{QRect(QPoint(82, 82), QPoint(122, 122))});
     // An index past the end appends; a negative one is ignored.
     preview.setCropInches(5, 1, 1, 1, 1);
     QCOMPARE(preview.cropRects().size(), 2);
-    QCOMPARE(preview.cropRects().at(1), QRect(QPoint(41, 41), QPoint(82, 82)));
+    QCOMPARE(preview.cropRects().at(1), QRect(QPoint(41, 41), QPoint(81, 81)));
     preview.setCropInches(-1, 1, 1, 1, 1);
     QCOMPARE(preview.cropRects().size(), 2);
     // An area starting beyond the widget stays a proper rectangle inside it.
@@ -642,7 +655,7 @@ void TstPreview::setCropInches()
     feeder.resize(290, 477);
     feeder.setPixelsPerInch(34);
     feeder.setCropInches(0, (8.5 - 8.2677) / 2, 0, 8.2677, kGlassHeight);
-    QCOMPARE(feeder.cropRects(), QList<QRect>{QRect(QPoint(4, 0), QPoint(285, 398))});
+    QCOMPARE(feeder.cropRects(), QList<QRect>{QRect(QPoint(4, 0), QPoint(284, 397))});
 }
 
 void TstPreview::colourModes()

@@ -353,8 +353,10 @@ void TestSettingsModel::commitTypedSize_data()
     const QString inchRange = "The value is out of the range. Please enter a value from %1 to %2 inch.";
     QTest::newRow("unchanged text") << int(ExposureGlass) << int(Inch) << 0.0 << false << "8.50"
                                     << int(TypedSizeResult::Unchanged) << QString();
-    QTest::newRow("too wide: silent") << int(ExposureGlass) << int(Inch) << 0.0 << false << "9"
-                                      << int(TypedSizeResult::Refused) << QString();
+    QTest::newRow("too wide: message") << int(ExposureGlass) << int(Inch) << 0.0 << false << "9"
+                                       << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
+    QTest::newRow("too wide with an offset: message") << int(ExposureGlass) << int(Inch) << 1.0 << false << "9"
+                                                      << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
     QTest::newRow("too narrow: message") << int(ExposureGlass) << int(Inch) << 0.0 << false << "0.1"
                                          << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
     QTest::newRow("height fits alone, not with top") << int(ExposureGlass) << int(Inch) << 2.0 << true << "10"
@@ -474,7 +476,10 @@ void TestSettingsModel::commitSizeFieldDrivesField()
     // Refused silently: no box at all.
     {
         ModalDriver driver;
-        edit.setText("9");
+        r.areaInches[AreaLeft] = 1;
+        r.areaCentimetres[AreaLeft] = 2.54;
+        r.areaPixels[AreaLeft] = 300;
+        edit.setText("8");
         QCOMPARE(int(commitSizeField(nullptr, &edit, r, SizeField::Width, "Information")),
                  int(TypedSizeResult::Refused));
         QCOMPARE(edit.text(), QString("8.50"));

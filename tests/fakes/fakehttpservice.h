@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QUrlQuery>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A small HTTP/1.1 server on 127.0.0.1 with one listener per host role, the
+// base of the fake cloud services. Requests may be kept alive; bodies are
+// either collected or streamed to the service (uploads).
+class FakeHttpService : public QObject
+{
+    Q_OBJECT
+public:
+    struct Request
+    {
+        QString role;
+        QString method;
+        QString target; // as sent
+        QString path;   // percent-decoded
+        QUrlQuery query;
+        QHash<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray body;                       // collected unless streamed (kept in records up to 1 MiB)
+        qint64 contentLength = 0;
+        qint64 bodySize = 0;
+        bool bStream = false; // set by headReceived: the body goes to bodyPiece
+        int status = 0;       // 0 until decided
+        QByteArray answer;
+        QList<QPair<QByteArray, QByteArray>> answerHeaders;
+
+        QByteArray header(const char *name) const { return headers.value(QByteArray(name)); }
+        QJsonObject json() const;
+        // A query value decoded as servers do it: "+" is a blank.
+        QString queryValue(const QString &name) const;
+    };
+
+    explicit FakeHttpService(QObject *parent = nullptr);
+    ~FakeHttpService() override;
+
+    QString base(const QString &role) const;
+    QList<Request> requests() const { return recorded; }
+    // The recorded requests whose path starts with prefix.
+    QList<Request> requests(const QString &pathPrefix) const;
+    void clearRequests() { recorded.clear(); }
+    // The next `times` requests of this method whose path starts with the
+    // prefix get this answer instead (their bodies are read and dropped).
+    void scriptAnswer(const QString &method, const QString &pathPrefix, int status, const QByteArray &body,
+                      int times = 1);
+    // Never answer, and stop reading, once a request's head is in.
+    void setHang(bool b) { bHang = b; }
+    int openConnections() const { return connections.size(); }
+
+signals:
+    void requestFinished(QString role, QString path, int status);
+    // An uploaded file is complete.
+    void fileStored(QString name, qint64 size, QByteArray md5);
+
+protected:
+    bool listen(const QStringList &roles);
+    // The head is in: refuse early (answer()) or set bStream.
+    virtual void headReceived(Request &r) { Q_UNUSED(r) }
+    virtual void bodyPiece(Request &r, const QByteArray &piece) { Q_UNUSED(r) Q_UNUSED(piece) }
+    // The body is in: answer.
+    virtual void handle(Request &r) = 0;
+
+    static void answer(Request &r, int status, const QByteArray &body = QByteArray(),
+                       const QList<QPair<QByteArray, QByteArray>> &headers = {});
+    static void answerJson(Request &r, int status, const QJsonObject &object);
+    static QByteArray toJson(const QJsonObject &object);
+
+private:
+    struct Connection
+    {
+        QString role;
+        QByteArray head;
+        bool bHeadDone = false;
+        Request request;
+    };
+    struct Script
+    {
+        QString method;
+        QString prefix;
+        int status;
+        QByteArray body;
+        int times;
+    };
+
+    void onNewConnection(QTcpServer *server, const QString &role);
+    static void quickAck(QTcpSocket *socket);
+    void consume(QTcpSocket *socket, Connection &c, QByteArray data);
+    bool parseHead(Connection &c);
+    void respond(QTcpSocket *socket, Connection &c, bool bClose);
+
+    QHash<QString, QTcpServer *> servers;
+    QHash<QTcpSocket *, Connection> connections;
+    QList<Script> scripts;
+    QList<Request> recorded;
+    bool bHang = false;
+};
+
+// The OAuth 2.0 authorization server half of a fake service: the login page
+// (answered with the redirect a signed-in user would get), the token endpoint
+// with its checks (registration, redirect address, PKCE, one-use codes,
+// refresh tokens), and the bearer tokens it issued.
+class FakeOAuth
+{
+public:
+    QString clientId = QStringLiteral("fake-client");
+    QString clientSecret = QStringLiteral("fake-secret");
+    bool bPublicClient = false; // a secret is then refused
+    bool bRotateRefresh = false;
+    bool bAnswerWithoutAccessToken = false;
+    int nLifetime = 3600;
+    QStringList requiredScopes;
+
+    // Tokens as tests store them without a sign-in.
+    void addTokens(const QString &access, const QString &refresh);
+    void revokeRefreshTokens() { refreshTokens.clear(); }
+    void expireAccessTokens() { accessTokens.clear(); }
+    bool isValidBearer(const QByteArray &authorization) const;
+    QString lastAccessToken() const { return strLastAccess; }
+    QString lastRefreshToken() const { return strLastRefresh; }
+
+    // GET of the login page.
+    void authorize(FakeHttpService::Request &r);
+    // POST to the token endpoint.
+    void token(FakeHttpService::Request &r);
+
+    // A form body as a server reads it; false when malformed or repeating a key.
+    static bool parseForm(const QByteArray &body, QMap<QString, QString> &out);
+
+private:
+    struct Grant
+    {
+        QString redirectUri;
+        QString challenge;
+    };
+    void issue(FakeHttpService::Request &r, bool bWithRefresh);
+    static void oauthError(FakeHttpService::Request &r, int status, const QString &error);
+
+    QHash<QString, Grant> codes;
+    QSet<QString> accessTokens;
+    QSet<QString> refreshTokens;
+    QString strLastAccess;
+    QString strLastRefresh;
+    int nNext = 1;
+};
