@@ -33,16 +33,6 @@ inline bool setUpCloudConfig(const QMap<QString, QString> &cloudValues)
     return configFile().init(dir);
 }
 
-// A loopback port that nothing listens on right now, for a redirect
-// listener that must not depend on a fixed port being free.
-inline quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
 inline void storeDropboxToken(const QString &token)
 {
     writeHexValue(configFile().uiConfigFile(), QStringLiteral("dropbox/AccessToken"), token);
