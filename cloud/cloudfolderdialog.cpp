@@ -8,6 +8,8 @@
 #include "cloud/downloadfolderdialog.h"
 #include "cloud/dropbox/dropboxfolder.h"
 #include "cloud/evernote/evernotemanager.h"
+#include "cloud/google/googlefolder.h"
+#include "cloud/onedrive/onedrivefolder.h"
 #include "cloud/foldernamedialog.h"
 
 #include <QDebug>
@@ -44,6 +46,18 @@ bool CloudFolderDialog::withFolder(Fn &&fn) const
             return true;
         }
         break;
+    case CloudGoogleDrive:
+        if (googleFolder) {
+            fn(*googleFolder);
+            return true;
+        }
+        break;
+    case CloudOneDrive:
+        if (oneDriveFolder) {
+            fn(*oneDriveFolder);
+            return true;
+        }
+        break;
     default:
         break;
     }
@@ -61,6 +75,20 @@ void CloudFolderDialog::setEvernoteManager(EvernoteManager *manager)
 {
     nCloudService = CloudEvernote;
     evernoteManager = manager;
+    initialise();
+}
+
+void CloudFolderDialog::setGoogleFolder(GoogleFolder *folder)
+{
+    nCloudService = CloudGoogleDrive;
+    googleFolder = folder;
+    initialise();
+}
+
+void CloudFolderDialog::setOneDriveFolder(OneDriveFolder *folder)
+{
+    nCloudService = CloudOneDrive;
+    oneDriveFolder = folder;
     initialise();
 }
 
@@ -140,6 +168,8 @@ void CloudFolderDialog::lendFolder(DownloadFolderDialog &wait, int nMode, const 
     switch (nCloudService) {
     case CloudDropbox: wait.setDropboxFolder(dropboxFolder, nMode, parentId, name); break;
     case CloudEvernote: wait.setEvernoteManager(evernoteManager, nMode, parentId, name); break;
+    case CloudGoogleDrive: wait.setGoogleFolder(googleFolder, nMode, parentId, name); break;
+    case CloudOneDrive: wait.setOneDriveFolder(oneDriveFolder, nMode, parentId, name); break;
     default: break;
     }
 }

@@ -9,6 +9,8 @@ class CloudFolderDialog;
 class DownloadFolderDialog;
 class DropboxFolder;
 class EvernoteManager;
+class GoogleFolder;
+class OneDriveFolder;
 class QTreeWidgetItem;
 
 // The destination folder browser of the signed-in service: a tree of what
@@ -29,6 +31,8 @@ public:
     // Exactly one setter, before exec(): lends the service's folder object.
     void setDropboxFolder(DropboxFolder *folder);
     void setEvernoteManager(EvernoteManager *manager);
+    void setGoogleFolder(GoogleFolder *folder);
+    void setOneDriveFolder(OneDriveFolder *folder);
 
     void getCloudFolder(QString &strName, QString &strId, QString &strPath) const;
 
@@ -51,6 +55,8 @@ private:
 
     DropboxFolder *dropboxFolder = nullptr;
     EvernoteManager *evernoteManager = nullptr;
+    GoogleFolder *googleFolder = nullptr;
+    OneDriveFolder *oneDriveFolder = nullptr;
     Ui::CloudFolderDialog *ui;
     int nCloudService = 0;
     QString strCloudFolderId;

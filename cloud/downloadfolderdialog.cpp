@@ -7,6 +7,8 @@
 #include "cloud/cloudthread.h"
 #include "cloud/dropbox/dropboxfolder.h"
 #include "cloud/evernote/evernotemanager.h"
+#include "cloud/google/googlefolder.h"
+#include "cloud/onedrive/onedrivefolder.h"
 #include "scan/scanrequest.h"
 
 #include <QDebug>
@@ -43,8 +45,10 @@ DownloadFolderDialog::DownloadFolderDialog(const QString &strTitle, QWidget *par
 
 DownloadFolderDialog::~DownloadFolderDialog()
 {
-    if (dropboxFolder)
-        disconnect(dropboxFolder, nullptr, this, nullptr);
+    for (QObject *folder : std::initializer_list<QObject *>{dropboxFolder, googleFolder, oneDriveFolder}) {
+        if (folder)
+            disconnect(folder, nullptr, this, nullptr);
+    }
     // A thread may still be between its answer and its end.
     for (CloudThread *thread : qAsConst(threads)) {
         disconnect(thread, nullptr, this, nullptr);
@@ -65,10 +69,35 @@ bool DownloadFolderDialog::withFolder(Fn &&fn)
             return true;
         }
         break;
+    case CloudGoogleDrive:
+        if (googleFolder) {
+            fn(*googleFolder);
+            return true;
+        }
+        break;
+    case CloudOneDrive:
+        if (oneDriveFolder) {
+            fn(*oneDriveFolder);
+            return true;
+        }
+        break;
     default:
         break;
     }
     return false;
+}
+
+template <class Folder>
+void DownloadFolderDialog::connectFolder(Folder *folder)
+{
+    if (!folder)
+        return;
+    // Queued: an answer given inside the call that starts the operation
+    // arrives once the dialog runs.
+    connect(folder, &Folder::finishedDownloadFolder, this, &DownloadFolderDialog::finishedDownloadFolder,
+            Qt::QueuedConnection);
+    connect(folder, &Folder::finishedCreateFolder, this, &DownloadFolderDialog::finishedCreateFolder,
+            Qt::QueuedConnection);
 }
 
 template <class Fn>
@@ -102,14 +131,25 @@ void DownloadFolderDialog::setDropboxFolder(DropboxFolder *folder, int nMode, co
 {
     setMode(CloudDropbox, nMode, strParentId, strName);
     dropboxFolder = folder;
-    if (folder) {
-        // Queued: an answer given inside the call that starts the operation
-        // arrives once the dialog runs.
-        connect(folder, &DropboxFolder::finishedDownloadFolder, this, &DownloadFolderDialog::finishedDownloadFolder,
-                Qt::QueuedConnection);
-        connect(folder, &DropboxFolder::finishedCreateFolder, this, &DownloadFolderDialog::finishedCreateFolder,
-                Qt::QueuedConnection);
-    }
+    connectFolder(folder);
+    start();
+}
+
+void DownloadFolderDialog::setGoogleFolder(GoogleFolder *folder, int nMode, const QString &strParentId,
+                                           const QString &strName)
+{
+    setMode(CloudGoogleDrive, nMode, strParentId, strName);
+    googleFolder = folder;
+    connectFolder(folder);
+    start();
+}
+
+void DownloadFolderDialog::setOneDriveFolder(OneDriveFolder *folder, int nMode, const QString &strParentId,
+                                             const QString &strName)
+{
+    setMode(CloudOneDrive, nMode, strParentId, strName);
+    oneDriveFolder = folder;
+    connectFolder(folder);
     start();
 }
 

@@ -10,6 +10,8 @@ class DownloadFolderDialog;
 class CloudThread;
 class DropboxFolder;
 class EvernoteManager;
+class GoogleFolder;
+class OneDriveFolder;
 
 // A small modal wait dialog around one operation of a service's folder
 // object; it closes itself when the operation answers:
@@ -35,6 +37,8 @@ public:
     // Lends the service's folder object and starts the operation; exactly
     // one setter is called, then exec().
     void setDropboxFolder(DropboxFolder *folder, int nMode, const QString &strParentId, const QString &strName);
+    void setGoogleFolder(GoogleFolder *folder, int nMode, const QString &strParentId, const QString &strName);
+    void setOneDriveFolder(OneDriveFolder *folder, int nMode, const QString &strParentId, const QString &strName);
     // Evernote: notebooks, run on a CloudThread; strParentId is the stack.
     void setEvernoteManager(EvernoteManager *manager, int nMode, const QString &strParentId, const QString &strName);
 
@@ -60,6 +64,8 @@ private:
     template <class Fn>
     bool withAnyFolder(Fn &&fn);
     void setMode(int nCloudService, int nMode, const QString &strParentId, const QString &strName);
+    template <class Folder>
+    void connectFolder(Folder *folder);
     void startThread(int nOperation, const QString &strArg1 = QString(), const QString &strArg2 = QString());
     void abortOperation();
     void start();
@@ -78,6 +84,8 @@ private:
     int nMode = ModeRefresh;
     DropboxFolder *dropboxFolder = nullptr;
     EvernoteManager *evernoteManager = nullptr;
+    GoogleFolder *googleFolder = nullptr;
+    OneDriveFolder *oneDriveFolder = nullptr;
     QSet<CloudThread *> threads;
     QString strCreatedId;
     bool bRunning = false; // inside exec()

@@ -54,6 +54,10 @@ UploadingDialog::UploadingDialog(const QString &strTitle, PMessage *pMessage, in
     connect(ui->pushButtonCancel, &QPushButton::clicked, this, &UploadingDialog::reject);
     connect(&dropboxFile, &DropboxFile::finishedCreateFile, this, &UploadingDialog::finishedCreateFile,
             Qt::QueuedConnection);
+    connect(&googleFile, &GoogleFile::finishedCreateFile, this, &UploadingDialog::finishedCreateFile,
+            Qt::QueuedConnection);
+    connect(&oneDriveFile, &OneDriveFile::finishedCreateFile, this, &UploadingDialog::finishedCreateFile,
+            Qt::QueuedConnection);
     if (pMessage)
         connect(pMessage, &PMessage::cancelScanningJob, this, &UploadingDialog::cancelScanningJob,
                 Qt::QueuedConnection);
@@ -63,6 +67,8 @@ UploadingDialog::~UploadingDialog()
 {
     disconnect(ui->pushButtonCancel, nullptr, this, nullptr);
     disconnect(&dropboxFile, nullptr, this, nullptr);
+    disconnect(&googleFile, nullptr, this, nullptr);
+    disconnect(&oneDriveFile, nullptr, this, nullptr);
     if (pMessage)
         disconnect(pMessage, nullptr, this, nullptr);
     for (CloudThread *thread : qAsConst(threads)) {
@@ -149,6 +155,12 @@ void UploadingDialog::startTransfer(const UploadItem &item)
     case CloudDropbox:
         dropboxFile.createFile(item.strFolderId, item.strFileName, item.nImageType);
         break;
+    case CloudGoogleDrive:
+        googleFile.createFile(item.strFolderId, item.strFileName, item.nImageType);
+        break;
+    case CloudOneDrive:
+        oneDriveFile.createFile(item.strFolderId, item.strFileName, item.nImageType);
+        break;
     case CloudEvernote: {
         auto *thread = new CloudThread;
         thread->setOperation(&evernoteManager, RequestUploadData, item.strFolderId, item.strFileName, item.nImageType);
@@ -170,6 +182,8 @@ void UploadingDialog::abortTransfer()
 {
     switch (nCloudService) {
     case CloudDropbox: dropboxFile.abortAllReplies(); break;
+    case CloudGoogleDrive: googleFile.abortAllReplies(); break;
+    case CloudOneDrive: oneDriveFile.abortAllReplies(); break;
     case CloudEvernote: {
         const QSet<CloudThread *> running = threads;
         for (CloudThread *thread : running)

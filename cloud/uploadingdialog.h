@@ -2,6 +2,8 @@
 
 #include "cloud/dropbox/dropboxfile.h"
 #include "cloud/evernote/evernotemanager.h"
+#include "cloud/google/googlefile.h"
+#include "cloud/onedrive/onedrivefile.h"
 
 #include <QDialog>
 #include <QList>
@@ -93,6 +95,8 @@ private:
     QMutex queueMutex;
     QMutex stateMutex;
     QList<UploadItem> queue;
+    GoogleFile googleFile;
+    OneDriveFile oneDriveFile;
     EvernoteManager evernoteManager;
     DropboxFile dropboxFile;
 

@@ -2,6 +2,8 @@
 
 #include "cloud/dropbox/dropboxfolder.h"
 #include "cloud/evernote/evernotemanager.h"
+#include "cloud/google/googlefolder.h"
+#include "cloud/onedrive/onedrivefolder.h"
 #include "scan/pmessage.h"
 #include "ui/papersizelist.h"
 #include "ui/resolutionlist.h"
@@ -140,4 +142,6 @@ private:
     // One folder object per cloud service, lent to the folder dialogs.
     DropboxFolder dropboxFolder;
     EvernoteManager evernoteManager;
+    GoogleFolder googleFolder;
+    OneDriveFolder oneDriveFolder;
 };

@@ -9,6 +9,8 @@
 #include "cloud/downloadfolderdialog.h"
 #include "cloud/dropbox/dropboxlogindialog.h"
 #include "cloud/evernote/evernotelogindialog.h"
+#include "cloud/google/googlelogindialog.h"
+#include "cloud/onedrive/onedrivelogindialog.h"
 #include "cloud/uploadingdialog.h"
 #include "scan/scanrequest.h"
 #include "ui/scansettings.h"
@@ -19,6 +21,16 @@
 namespace {
 // Half the height of the page progress dialog.
 constexpr int kProgressHalfHeight = 70;
+
+// Runs a service's login dialog; its code when it did not end Accepted.
+template <class Dialog>
+bool execLogin(int nCloudService, QWidget *parent, int &nErrorCode)
+{
+    Dialog login(nCloudService, parent);
+    const bool accepted = login.exec() == QDialog::Accepted;
+    nErrorCode = accepted ? 0 : login.errorCode();
+    return accepted;
+}
 } // namespace
 
 void MainWindow::fillCloudTab()
@@ -74,6 +86,12 @@ bool MainWindow::withCloudFolder(int nCloudService, Fn &&fn)
     case CloudEvernote:
         fn(evernoteManager);
         return true;
+    case CloudGoogleDrive:
+        fn(googleFolder);
+        return true;
+    case CloudOneDrive:
+        fn(oneDriveFolder);
+        return true;
     default:
         return false;
     }
@@ -87,6 +105,12 @@ bool MainWindow::lendCloudFolder(DownloadFolderDialog &dialog, int nCloudService
         return true;
     case CloudEvernote:
         dialog.setEvernoteManager(&evernoteManager, nMode, QString(), QString());
+        return true;
+    case CloudGoogleDrive:
+        dialog.setGoogleFolder(&googleFolder, nMode, QString(), QString());
+        return true;
+    case CloudOneDrive:
+        dialog.setOneDriveFolder(&oneDriveFolder, nMode, QString(), QString());
         return true;
     default:
         return false;
@@ -102,6 +126,12 @@ bool MainWindow::lendCloudFolder(CloudFolderDialog &dialog, int nCloudService)
     case CloudEvernote:
         dialog.setEvernoteManager(&evernoteManager);
         return true;
+    case CloudGoogleDrive:
+        dialog.setGoogleFolder(&googleFolder);
+        return true;
+    case CloudOneDrive:
+        dialog.setOneDriveFolder(&oneDriveFolder);
+        return true;
     default:
         return false;
     }
@@ -110,18 +140,10 @@ bool MainWindow::lendCloudFolder(CloudFolderDialog &dialog, int nCloudService)
 bool MainWindow::runLoginDialog(int nCloudService, int &nErrorCode)
 {
     switch (nCloudService) {
-    case CloudDropbox: {
-        DropboxLoginDialog login(nCloudService, this);
-        const bool accepted = login.exec() == QDialog::Accepted;
-        nErrorCode = accepted ? 0 : login.errorCode();
-        return accepted;
-    }
-    case CloudEvernote: {
-        EvernoteLoginDialog login(nCloudService, this);
-        const bool accepted = login.exec() == QDialog::Accepted;
-        nErrorCode = accepted ? 0 : login.errorCode();
-        return accepted;
-    }
+    case CloudGoogleDrive: return execLogin<GoogleLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudOneDrive: return execLogin<OneDriveLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudEvernote: return execLogin<EvernoteLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudDropbox: return execLogin<DropboxLoginDialog>(nCloudService, this, nErrorCode);
     default:
         nErrorCode = 0;
         return false;
