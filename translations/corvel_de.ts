@@ -73,7 +73,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../cloud/cloudfolderdialog.cpp" line="+70"/>
+        <location filename="../cloud/cloudfolderdialog.cpp" line="+98"/>
         <source>Browse For Folder</source>
         <translation>Ordner suchen</translation>
     </message>
@@ -135,7 +135,7 @@
         <translation>Notizbücher</translation>
     </message>
     <message>
-        <location line="+158"/>
+        <location line="+160"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -223,7 +223,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../cloud/downloadfolderdialog.cpp" line="+36"/>
+        <location filename="../cloud/downloadfolderdialog.cpp" line="+38"/>
         <source>Getting cloud data, please wait.</source>
         <translation>Cloud-Daten werden abgerufen, bitte warten.</translation>
     </message>
@@ -367,6 +367,54 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <location line="+1"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>GoogleLoginDialog</name>
+    <message>
+        <location filename="../cloud/google/googlelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/google/googlelogindialog.cpp" line="+18"/>
+        <source>Login GoogleDrive Cloud</source>
+        <translation>Bei GoogleDrive anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Google online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Google an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Google account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Google-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
     </message>
 </context>
 <context>
@@ -768,7 +816,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+27"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+39"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
@@ -806,6 +854,54 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <location line="+0"/>
         <source>PDF (Image)</source>
         <translation>PDF (Bild)</translation>
+    </message>
+</context>
+<context>
+    <name>OneDriveLoginDialog</name>
+    <message>
+        <location filename="../cloud/onedrive/onedrivelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/onedrive/onedrivelogindialog.cpp" line="+18"/>
+        <source>Login OneDrive Cloud</source>
+        <translation>Bei OneDrive anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to OneDrive online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei OneDrive an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access the OneDrive in your account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf das OneDrive in Ihrem Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
     </message>
 </context>
 <context>
@@ -1421,7 +1517,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <location line="+161"/>
+        <location line="+175"/>
         <source>Upload image files to the cloud server. Transfer page %1
 File name: %2</source>
         <translation>Bilddateien werden in die Cloud hochgeladen. Übertragung von Seite %1
