@@ -8,6 +8,7 @@
 // Needs "import" from imagemagick.
 #include "cloud/cloudtestenv.h"
 #include "fakes/fakedropbox.h"
+#include "fakes/fakegraph.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
@@ -225,6 +226,31 @@ void cloudShots(MainWindow &w, SimDevice &sim, const QString &scans)
     waitUntil(idle);
     settle(300);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+
+    // 7. A sign-in in the dialog's own web view: OneDrive's sign-in form.
+    FakeGraph graph;
+    graph.oauth.bSignInForm = true;
+    if (!graph.start())
+        return;
+    sim.cloudKeys = {{"MicrosoftLoginHost", graph.base("login")}, {"MicrosoftGraphHost", graph.base("graph")},
+                     {"OneDriveClientId", graph.oauth.clientId}, {"OneDriveClientSecret", graph.oauth.clientSecret},
+                     {"RedirectPort", QString::number(port)}};
+    sim.configure({{"PageTime", "5"}});
+    child<QPushButton>(&w, "pushButtonCloudLogout")->click();
+    services->setCurrentIndex(services->findData(2));
+    whenever(&w, [] {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *view = modal ? modal->findChild<QWebEngineView *>() : nullptr;
+        if (!view || view->title() != QLatin1String("Sign in"))
+            return false;
+        settle(500);
+        shot("cloud_login_webview");
+        view->page()->runJavaScript(QStringLiteral("document.getElementById('allow').click()"));
+        return true;
+    });
+    child<QPushButton>(&w, "pushButtonCloudLogin")->click();
+    settle(300);
+    shot("cloud_onedrive");
 }
 } // namespace
 
