@@ -29,12 +29,14 @@ QString reason(int status)
 {
     switch (status) {
     case 200: return QStringLiteral("OK");
+    case 302: return QStringLiteral("Found");
     case 400: return QStringLiteral("Bad Request");
     case 401: return QStringLiteral("Unauthorized");
     case 404: return QStringLiteral("Not Found");
     case 409: return QStringLiteral("Conflict");
     case 413: return QStringLiteral("Payload Too Large");
     case 431: return QStringLiteral("Request Header Fields Too Large");
+    case 500: return QStringLiteral("Internal Server Error");
     default: return QStringLiteral("Status");
     }
 }
@@ -73,6 +75,34 @@ QString leafOf(const QString &path)
 {
     return path.mid(path.lastIndexOf('/') + 1);
 }
+
+QString htmlEscaped(const QString &text)
+{
+    return text.toHtmlEscaped().replace('"', QLatin1String("&quot;"));
+}
+
+// A form body or query: name -> value, both decoded.
+QMap<QString, QString> formValues(const QByteArray &encoded)
+{
+    QMap<QString, QString> values;
+    for (const QByteArray &pair : encoded.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const int eq = pair.indexOf('=');
+        QByteArray name = eq < 0 ? pair : pair.left(eq);
+        QByteArray value = eq < 0 ? QByteArray() : pair.mid(eq + 1);
+        name.replace('+', ' ');
+        value.replace('+', ' ');
+        values.insert(QString::fromUtf8(QByteArray::fromPercentEncoding(name)),
+                      QString::fromUtf8(QByteArray::fromPercentEncoding(value)));
+    }
+    return values;
+}
+
+QByteArray fragmentValue(const QString &value)
+{
+    return QUrl::toPercentEncoding(value);
+}
 } // namespace
 
 FakeDropbox::FakeDropbox(QObject *parent)
@@ -89,10 +119,13 @@ bool FakeDropbox::start()
 {
     api = new QTcpServer(this);
     content = new QTcpServer(this);
-    if (!api->listen(QHostAddress::LocalHost, 0) || !content->listen(QHostAddress::LocalHost, 0))
+    web = new QTcpServer(this);
+    if (!api->listen(QHostAddress::LocalHost, 0) || !content->listen(QHostAddress::LocalHost, 0)
+        || !web->listen(QHostAddress::LocalHost, 0))
         return false;
     connect(api, &QTcpServer::newConnection, this, [this]() { onNewConnection(api, QStringLiteral("api")); });
     connect(content, &QTcpServer::newConnection, this, [this]() { onNewConnection(content, QStringLiteral("content")); });
+    connect(web, &QTcpServer::newConnection, this, [this]() { onNewConnection(web, QStringLiteral("web")); });
     setSlowRead(nSlowBytes);
     return true;
 }
@@ -115,6 +148,35 @@ QString FakeDropbox::apiBase() const
 QString FakeDropbox::contentBase() const
 {
     return QStringLiteral("http://127.0.0.1:%1").arg(contentPort());
+}
+
+QString FakeDropbox::webBase() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(web ? web->serverPort() : 0);
+}
+
+void FakeDropbox::setHoldUploads(bool b)
+{
+    bHoldUploads = b;
+    if (b)
+        return;
+    const QList<QPointer<QTcpSocket>> waiting = held;
+    held.clear();
+    for (const QPointer<QTcpSocket> &socket : waiting) {
+        if (!socket || !connections.contains(socket))
+            continue; // the client gave up on it
+        Connection &c = connections[socket];
+        c.held = false;
+        process(socket, c);
+    }
+}
+
+int FakeDropbox::heldUploads() const
+{
+    int n = 0;
+    for (const QPointer<QTcpSocket> &socket : held)
+        n += (socket && connections.contains(socket)) ? 1 : 0;
+    return n;
 }
 
 void FakeDropbox::setSlowRead(qint64 bytesPerTick)
@@ -164,6 +226,14 @@ FakeDropbox::File FakeDropbox::file(const QString &path) const
 QStringList FakeDropbox::folderPaths() const
 {
     return folders.values();
+}
+
+QStringList FakeDropbox::filePaths() const
+{
+    QStringList paths;
+    for (const File &f : files)
+        paths << f.pathDisplay;
+    return paths;
 }
 
 QString FakeDropbox::newId()
@@ -229,7 +299,7 @@ void FakeDropbox::onReadable(QTcpSocket *socket)
 void FakeDropbox::consume(QTcpSocket *socket, Connection &c, const QByteArray &input)
 {
     QByteArray data = input;
-    while (!data.isEmpty() || (c.headDone && c.received == c.contentLength && c.contentLength == 0)) {
+    while (!c.held && (!data.isEmpty() || (c.headDone && c.received == c.contentLength && c.contentLength == 0))) {
         if (!c.headDone) {
             c.head += data;
             data.clear();
@@ -281,7 +351,7 @@ void FakeDropbox::consume(QTcpSocket *socket, Connection &c, const QByteArray &i
                 s->md5.addData(piece);
                 if (bKeepBodies)
                     s->data += piece;
-            } else if (c.status == 0 && c.host == QLatin1String("api")) {
+            } else if (c.status == 0 && c.host != QLatin1String("content")) {
                 c.body += piece;
             }
         }
@@ -323,6 +393,13 @@ bool FakeDropbox::checkAuth(Connection &c)
 void FakeDropbox::headComplete(Connection &c)
 {
     const QString path = QUrl(c.target).path();
+    if (c.host == QLatin1String("web")) {
+        if (path != QLatin1String("/oauth2/authorize"))
+            fail(c, 404, "Not found");
+        else if (c.method != QLatin1String("GET") && c.method != QLatin1String("POST"))
+            fail(c, 400, "Bad method");
+        return;
+    }
     if (c.method != QLatin1String("POST")) {
         fail(c, 400, "Only POST is accepted here");
         return;
@@ -428,10 +505,22 @@ void FakeDropbox::uploadHead(Connection &c, const QString &path)
 
 void FakeDropbox::bodyComplete(QTcpSocket *socket, Connection &c)
 {
+    if (bHoldUploads && c.host == QLatin1String("content") && c.status == 0) {
+        c.held = true;
+        held.append(socket);
+        return;
+    }
+    process(socket, c);
+}
+
+void FakeDropbox::process(QTcpSocket *socket, Connection &c)
+{
     const QString path = QUrl(c.target).path();
     if (c.status == 0) {
         if (c.host == QLatin1String("content"))
             uploadBody(c, path);
+        else if (c.host == QLatin1String("web"))
+            webRequest(c, path);
         else
             apiBody(c, path);
     }
@@ -454,6 +543,11 @@ void FakeDropbox::uploadBody(Connection &c, const QString &path)
     }
     // finish
     const QJsonObject commit = c.arg.value("commit").toObject();
+    if (nFailCommits > 0) {
+        --nFailCommits;
+        fail(c, 500, "Internal Server Error");
+        return;
+    }
     if (bAccountFull) {
         QJsonObject error = tagged("path");
         error.insert("path", tagged("insufficient_space"));
@@ -492,6 +586,7 @@ void FakeDropbox::uploadBody(Connection &c, const QString &path)
     f.size = s->size;
     f.md5 = s->md5.result();
     files.insert(target.toLower(), f);
+    strLastCommitted = target;
     delete s;
     fail(c, 200, cannedFinish.isEmpty() ? json(fileMetadata(f)) : cannedFinish);
 }
@@ -634,6 +729,57 @@ void FakeDropbox::apiBody(Connection &c, const QString &path)
     fail(c, 404, "Unknown API endpoint");
 }
 
+void FakeDropbox::webRequest(Connection &c, const QString &path)
+{
+    Q_UNUSED(path)
+    // What the browser sends: the query of the address, or the form it posts.
+    const QMap<QString, QString> form =
+        formValues(c.method == QLatin1String("GET") ? QUrl(c.target).query(QUrl::FullyEncoded).toLatin1() : c.body);
+    c.contentType = "text/html; charset=utf-8";
+    if (form.value("client_id") != strAppKey) {
+        fail(c, 400, "<html><body>Invalid client_id.</body></html>");
+        return;
+    }
+    if (form.value("response_type") != QLatin1String("token")) {
+        fail(c, 400, "<html><body>Unsupported response_type.</body></html>");
+        return;
+    }
+    const QString redirect = form.value("redirect_uri");
+    if (redirect != strRedirectUri) {
+        fail(c, 400, "<html><body>Invalid redirect_uri. It must exactly match one of the redirect URIs you've "
+                     "pre-configured for your app.</body></html>");
+        return;
+    }
+    const QString state = form.value("state");
+    if (c.method == QLatin1String("GET")) {
+        ++nSignInPages;
+        QString page = QStringLiteral(
+            "<!DOCTYPE html><html><head><title>API Request Authorization</title></head><body>"
+            "<p>The application would like access to the files and folders in your account.</p>"
+            "<form method=\"POST\" action=\"/oauth2/authorize\">");
+        for (const char *name : {"client_id", "response_type", "redirect_uri", "state"})
+            page += QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
+                        .arg(QLatin1String(name), htmlEscaped(form.value(QLatin1String(name))));
+        page += QStringLiteral("<button type=\"submit\" id=\"allow\" name=\"allow_access\" value=\"1\">Allow</button>"
+                               "<button type=\"submit\" id=\"deny\" name=\"deny_access\" value=\"1\">Cancel</button>"
+                               "</form></body></html>");
+        fail(c, 200, page.toUtf8());
+        return;
+    }
+    const QString sentState = bWrongState ? state + QStringLiteral("-other") : state;
+    QByteArray fragment;
+    if (form.contains("allow_access")) {
+        fragment = "access_token=" + fragmentValue(strToken) + "&token_type=bearer&state=" + fragmentValue(sentState)
+                   + "&uid=12345&account_id=" + fragmentValue(QStringLiteral("dbid:AAH4f99T0taONIb-OurWxbNQ6ywGRopQngc"));
+    } else {
+        fragment = "error=access_denied&error_description="
+                   + fragmentValue(QStringLiteral("The user chose not to give your app access to their account."))
+                   + "&state=" + fragmentValue(sentState);
+    }
+    c.location = redirect.toUtf8() + '#' + fragment;
+    fail(c, 302, QByteArray());
+}
+
 void FakeDropbox::respond(QTcpSocket *socket, Connection &c, int status, const QByteArray &body, bool close)
 {
     Request r;
@@ -647,8 +793,14 @@ void FakeDropbox::respond(QTcpSocket *socket, Connection &c, int status, const Q
     recorded.append(r);
 
     QByteArray answer = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status).toLatin1() + "\r\n";
-    answer += (status == 200 || status == 409 || status == 401 || status == 413) ? "Content-Type: application/json\r\n"
-                                                                                  : "Content-Type: text/plain\r\n";
+    if (!c.contentType.isEmpty())
+        answer += "Content-Type: " + c.contentType + "\r\n";
+    else if (status == 200 || status == 409 || status == 401 || status == 413)
+        answer += "Content-Type: application/json\r\n";
+    else
+        answer += "Content-Type: text/plain\r\n";
+    if (!c.location.isEmpty())
+        answer += "Location: " + c.location + "\r\n";
     answer += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     if (close)
         answer += "Connection: close\r\n";

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QTcpServer;
@@ -18,7 +19,10 @@ class QTimer;
 // "Dropbox-API-Arg", paged recursive listing by cursor, folder creation,
 // upload sessions with offset checks, at most 150 MiB per request. The API
 // and content hosts are two listeners, so a request sent to the wrong host
-// fails as it would for real.
+// fails as it would for real. A third, the web host, serves the sign-in:
+// the authorization page checks the app key and the registered redirect,
+// and its Allow and Cancel buttons send the browser to the redirect with the
+// token, or the error, in the fragment.
 class FakeDropbox : public QObject
 {
     Q_OBJECT
@@ -51,6 +55,7 @@ public:
     quint16 contentPort() const;
     QString apiBase() const;
     QString contentBase() const;
+    QString webBase() const;
 
     void setToken(const QString &token) { strToken = token; }
     void setTokenExpired(bool b) { bTokenExpired = b; }
@@ -69,6 +74,21 @@ public:
     // Commit uploads as usual but answer the finish with these bytes.
     void setCannedFinishAnswer(const QByteArray &answer) { cannedFinish = answer; }
 
+    // Sign-in: the app key and redirect address the page accepts; the
+    // redirect's state is the one asked for unless told to send another.
+    void setAppKey(const QString &key) { strAppKey = key; }
+    void setRedirectUri(const QString &uri) { strRedirectUri = uri; }
+    void setWrongState(bool b) { bWrongState = b; }
+    int signInPages() const { return nSignInPages; }
+
+    // Park every upload request once its body is in, unanswered, until
+    // holding stops; then they are served in order. A request the client
+    // gives up on meanwhile is dropped, and nothing it carried is kept.
+    void setHoldUploads(bool b);
+    int heldUploads() const;
+    // The next n commits of an upload session fail with HTTP 500.
+    void failNextCommits(int n) { nFailCommits = n; }
+
     void addFolder(const QString &pathDisplay);
     void addFile(const QString &pathDisplay, const QByteArray &data);
 
@@ -78,6 +98,10 @@ public:
     bool hasFile(const QString &path) const;
     File file(const QString &path) const;
     QStringList folderPaths() const;
+    QString folderId(const QString &path) const { return folderIds.value(path.toLower()); }
+    QStringList filePaths() const;
+    // Where the last finished upload session was committed (after any renaming).
+    QString lastCommitted() const { return strLastCommitted; }
     int openConnections() const { return connections.size(); }
 
 signals:
@@ -109,6 +133,9 @@ private:
         QString sessionId; // body goes into this session
         QJsonObject arg;
         QTimer *pacer = nullptr;
+        bool held = false;
+        QByteArray contentType; // of the answer, when not the default
+        QByteArray location;    // of a redirect answer
     };
 
     void onNewConnection(QTcpServer *server, const QString &host);
@@ -123,6 +150,8 @@ private:
     void uploadHead(Connection &c, const QString &path);
     void uploadBody(Connection &c, const QString &path);
     void apiBody(Connection &c, const QString &path);
+    void webRequest(Connection &c, const QString &path);
+    void process(QTcpSocket *socket, Connection &c);
     QByteArray listPage(const QString &snapshot, int index);
     QJsonObject folderMetadata(const QString &pathLower) const;
     QJsonObject fileMetadata(const File &f) const;
@@ -131,6 +160,7 @@ private:
 
     QTcpServer *api = nullptr;
     QTcpServer *content = nullptr;
+    QTcpServer *web = nullptr;
     QHash<QTcpSocket *, Connection> connections;
     QString strToken = QStringLiteral("fake-token");
     bool bTokenExpired = false;
@@ -148,6 +178,14 @@ private:
     QHash<QString, QStringList> snapshots; // cursor base -> entry paths (lower)
     QList<Request> recorded;
     QByteArray cannedList;
+    QString strAppKey = QStringLiteral("q3vzm8x1rtwk0pd");
+    QString strRedirectUri = QStringLiteral("http://127.0.0.1:53511/cloud");
+    bool bWrongState = false;
+    int nSignInPages = 0;
+    bool bHoldUploads = false;
+    QList<QPointer<QTcpSocket>> held;
+    int nFailCommits = 0;
+    QString strLastCommitted;
     int nCannedLists = 0;
     QByteArray cannedFinish;
 };

@@ -261,6 +261,8 @@ FakeHttpEndpoint::Answer FakeEvernote::handle(const FakeHttpEndpoint::Request &r
         return oauth(request);
     if (path == QLatin1String("/OAuth.action") && request.method == "GET")
         return authorizePage(request);
+    if (path == QLatin1String("/OAuth.action") && request.method == "POST")
+        return authorizeForm(request);
     if (path == QLatin1String(kNoteStorePath) && request.method == "POST")
         return noteStore(request);
     return {404, "text/html", "<html><body>Not found</body></html>", {}, false};
@@ -327,18 +329,63 @@ FakeHttpEndpoint::Answer FakeEvernote::oauth(const FakeHttpEndpoint::Request &re
     return {200, "application/x-www-form-urlencoded", answer, {}, false};
 }
 
+QByteArray FakeEvernote::authorizeRedirect(const QString &token, bool bAllowed)
+{
+    QByteArray location = callbacks.value(token).toUtf8() + "?oauth_token=" + enc(token);
+    if (bAllowed) {
+        const QString verifier = QString::number(QRandomGenerator::global()->generate64(), 16).toUpper();
+        temporaryTokens.insert(token, verifier);
+        location += "&oauth_verifier=" + enc(verifier) + "&sandbox_lnb=false";
+    }
+    return location;
+}
+
 FakeHttpEndpoint::Answer FakeEvernote::authorizePage(const FakeHttpEndpoint::Request &request)
 {
     const QString token = request.query().queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
     if (!callbacks.contains(token))
         return {400, "text/html", "<html><body>Unknown request token</body></html>", {}, false};
-    QByteArray location = callbacks.value(token).toUtf8() + "?oauth_token=" + enc(token);
-    if (!bUserDeclines) {
-        const QString verifier = QString::number(QRandomGenerator::global()->generate64(), 16).toUpper();
-        temporaryTokens.insert(token, verifier);
-        location += "&oauth_verifier=" + enc(verifier) + "&sandbox_lnb=false";
+    bool remembered = false;
+    for (const QByteArray &cookie : request.headers.value("cookie").split(';')) {
+        const QByteArray pair = cookie.trimmed();
+        remembered = remembered || (pair.startsWith("session=") && sessions.contains(QString::fromLatin1(pair.mid(8))));
     }
-    return {302, "text/html", QByteArray(), {{"Location", location}}, false};
+    if (bSignInForm && !remembered) {
+        ++nSignInForms;
+        const QByteArray page = "<!DOCTYPE html><html><head><title>Sign in</title></head><body>"
+                                "<form method=\"POST\" action=\"/OAuth.action\">"
+                                "<input type=\"hidden\" name=\"oauth_token\" value=\"" + enc(token) + "\">"
+                                "<input name=\"username\" id=\"username\"><input type=\"password\" name=\"password\">"
+                                "<button type=\"submit\" id=\"allow\" name=\"authorize\" value=\"1\">Authorize</button>"
+                                "<button type=\"submit\" id=\"deny\" name=\"decline\" value=\"1\">Decline</button>"
+                                "</form></body></html>";
+        return {200, "text/html", page, {}, false};
+    }
+    return {302, "text/html", QByteArray(), {{"Location", authorizeRedirect(token, !bUserDeclines)}}, false};
+}
+
+FakeHttpEndpoint::Answer FakeEvernote::authorizeForm(const FakeHttpEndpoint::Request &request)
+{
+    const QUrlQuery form(QString::fromLatin1(request.body).replace('+', ' '));
+    const QString token = form.queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
+    if (!callbacks.contains(token))
+        return {400, "text/html", "<html><body>Unknown request token</body></html>", {}, false};
+    const bool allowed = form.hasQueryItem(QStringLiteral("authorize"));
+    QList<QPair<QByteArray, QByteArray>> headers{{"Location", authorizeRedirect(token, allowed)}};
+    if (allowed) {
+        // The browser stays signed in: the next visit is not asked again.
+        const QString session = QString::number(QRandomGenerator::global()->generate64(), 16);
+        sessions.insert(session);
+        headers.append({"Set-Cookie", "session=" + session.toLatin1() + "; Path=/; Max-Age=86400"});
+    }
+    return {302, "text/html", QByteArray(), headers, false};
+}
+
+void FakeEvernote::setHoldNotes(bool b)
+{
+    bHoldNotes = b;
+    if (!b)
+        endpoint.releaseHeld();
 }
 
 FakeHttpEndpoint::Answer FakeEvernote::noteStore(const FakeHttpEndpoint::Request &request)
@@ -357,9 +404,18 @@ FakeHttpEndpoint::Answer FakeEvernote::noteStore(const FakeHttpEndpoint::Request
         apache::thrift::protocol::TMessageType type;
         int32_t seqid = 0;
         peek.readMessageBegin(method, type, seqid);
+        if (method == "createNote" && bHoldNotes) {
+            FakeHttpEndpoint::Answer later;
+            later.hold = true;
+            return later;
+        }
         callList.append({QString::fromStdString(method), 0, 0});
         if (QString::fromStdString(method) == strHangOn)
             return {200, "application/x-thrift", QByteArray(), {}, true};
+        if (method == "createNote" && nFailNotes > 0) {
+            --nFailNotes;
+            return {200, "application/x-thrift", "service unavailable", {}, false};
+        }
         edam::NoteStoreProcessor processor(std::make_shared<FakeNoteStoreHandler>(*this));
         processor.process(std::make_shared<TBinaryProtocol>(bodyBuffer(), 0, 0, true, true), std::make_shared<TBinaryProtocol>(out),
                           nullptr);

@@ -69,6 +69,17 @@ public:
     void setAnswerFilter(const QString &method, std::function<QByteArray(QByteArray)> filter);
     // Never answers that method.
     void setHangOn(const QString &method) { strHangOn = method; }
+    // Holds createNote calls unanswered (and undone) until holding stops.
+    void setHoldNotes(bool b);
+    int heldNotes() const { return endpoint.heldCount(); }
+    // The next n createNote calls get an answer that is no note store reply.
+    void failNextNotes(int n) { nFailNotes = n; }
+
+    // The authorization page as a sign-in form (Authorize, Decline) that
+    // remembers a signed-in browser by a session cookie and then redirects
+    // at once; without it the page redirects at once every time.
+    void setSignInForm(bool b) { bSignInForm = b; }
+    int signInForms() const { return nSignInForms; }
 
     edam::Notebook addNotebook(const QString &name, const QString &stack = QString());
     // A change that is not a notebook (a note elsewhere): raises the update count.
@@ -84,6 +95,8 @@ private:
     FakeHttpEndpoint::Answer handle(const FakeHttpEndpoint::Request &request);
     FakeHttpEndpoint::Answer oauth(const FakeHttpEndpoint::Request &request);
     FakeHttpEndpoint::Answer authorizePage(const FakeHttpEndpoint::Request &request);
+    FakeHttpEndpoint::Answer authorizeForm(const FakeHttpEndpoint::Request &request);
+    QByteArray authorizeRedirect(const QString &token, bool bAllowed);
     FakeHttpEndpoint::Answer noteStore(const FakeHttpEndpoint::Request &request);
     bool verifySignedRequest(const QUrlQuery &query, const QString &tokenSecret, QString &why);
     qint64 serviceTimeMs() const;
@@ -109,6 +122,11 @@ private:
     qint64 nUploaded = 0;
     QHash<QString, std::function<QByteArray(QByteArray)>> filters;
     QString strHangOn;
+    bool bHoldNotes = false;
+    int nFailNotes = 0;
+    bool bSignInForm = false;
+    int nSignInForms = 0;
+    QSet<QString> sessions; // cookies of signed-in browsers
 
     int nUpdateCount = 0;
     int nextGuid = 1;

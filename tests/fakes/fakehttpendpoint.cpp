@@ -110,6 +110,10 @@ void FakeHttpEndpoint::onReadable(QTcpSocket *socket)
         request.body = buffer.mid(headEnd + 4, int(length));
         buffer.remove(0, headEnd + 4 + int(length));
         const Answer answer = handler(request);
+        if (answer.hold) {
+            held.append({QPointer<QTcpSocket>(socket), request});
+            return; // one request at a time per client; nothing more is read until then
+        }
         if (answer.hang) {
             // Stop reading as well, as a stalled peer would.
             buffers.remove(socket);
@@ -118,6 +122,27 @@ void FakeHttpEndpoint::onReadable(QTcpSocket *socket)
         }
         write(socket, answer);
     }
+}
+
+void FakeHttpEndpoint::releaseHeld()
+{
+    const auto waiting = held;
+    held.clear();
+    for (const auto &entry : waiting) {
+        if (!entry.first || entry.first->state() != QAbstractSocket::ConnectedState)
+            continue; // the client gave up on it
+        write(entry.first, handler(entry.second));
+        if (entry.first->bytesAvailable())
+            onReadable(entry.first);
+    }
+}
+
+int FakeHttpEndpoint::heldCount() const
+{
+    int n = 0;
+    for (const auto &entry : held)
+        n += (entry.first && entry.first->state() == QAbstractSocket::ConnectedState) ? 1 : 0;
+    return n;
 }
 
 void FakeHttpEndpoint::write(QTcpSocket *socket, const Answer &answer)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QString>
 #include <QUrlQuery>
 
@@ -38,6 +39,7 @@ public:
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
         bool hang = false; // never answer; the connection stays open
+        bool hold = false; // answer when released, by asking the handler again
     };
 
     using Handler = std::function<Answer(const Request &)>;
@@ -48,6 +50,11 @@ public:
     bool start();
     quint16 port() const;
     QString base() const; // "http://127.0.0.1:<port>"
+
+    // Asks the handler again for every held request whose client is still
+    // there, and sends those answers.
+    void releaseHeld();
+    int heldCount() const;
 
     // Largest request body accepted (413 beyond).
     static constexpr qint64 kMaxBody = 300 * 1024 * 1024;
@@ -60,4 +67,5 @@ private:
     Handler handler;
     QTcpServer *server = nullptr;
     QHash<QTcpSocket *, QByteArray> buffers;
+    QList<QPair<QPointer<QTcpSocket>, Request>> held;
 };

@@ -181,7 +181,7 @@ bool FakeHttpService::parseHead(Connection &c)
 
 void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data)
 {
-    while (!data.isEmpty() || (c.bHeadDone && c.request.bodySize == c.request.contentLength)) {
+    while (!c.bHeld && (!data.isEmpty() || (c.bHeadDone && c.request.bodySize == c.request.contentLength))) {
         if (!c.bHeadDone) {
             c.head += data;
             data.clear();
@@ -227,6 +227,12 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             }
         }
         if (r.bodySize == r.contentLength) {
+            if (r.status == 0 && !strHoldPrefix.isEmpty() && r.method == strHoldMethod
+                && r.path.startsWith(strHoldPrefix)) {
+                c.bHeld = true;
+                held.append(socket);
+                return;
+            }
             if (r.status == 0)
                 handle(r);
             if (r.status == 0)
@@ -236,6 +242,34 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
                 return;
         }
     }
+}
+
+void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, bool bHold)
+{
+    strHoldMethod = method;
+    strHoldPrefix = bHold ? pathPrefix : QString();
+    if (bHold)
+        return;
+    const QList<QPointer<QTcpSocket>> waiting = held;
+    held.clear();
+    for (const QPointer<QTcpSocket> &socket : waiting) {
+        if (!socket || !connections.contains(socket))
+            continue; // the client gave up on it
+        Connection &c = connections[socket];
+        c.bHeld = false;
+        handle(c.request);
+        if (c.request.status == 0)
+            setAnswer(c.request, 500, "unhandled", "text/plain");
+        respond(socket, c, false);
+    }
+}
+
+int FakeHttpService::heldCount() const
+{
+    int n = 0;
+    for (const QPointer<QTcpSocket> &socket : held)
+        n += (socket && connections.contains(socket)) ? 1 : 0;
+    return n;
 }
 
 void FakeHttpService::respond(QTcpSocket *socket, Connection &c, bool bClose)
@@ -299,7 +333,58 @@ void FakeOAuth::oauthError(FakeHttpService::Request &r, int status, const QStrin
 
 void FakeOAuth::authorize(FakeHttpService::Request &r)
 {
-    const QUrlQuery &q = r.query;
+    if (bSignInForm && r.method == QLatin1String("POST")) {
+        // The form: what the page was asked with, and the button pressed.
+        QMap<QString, QString> form;
+        if (!parseForm(r.body, form)) {
+            setAnswer(r, 400, "invalid form", "text/html");
+            return;
+        }
+        QUrlQuery q;
+        for (auto it = form.begin(); it != form.end(); ++it)
+            q.addQueryItem(it.key(), QString::fromLatin1(QUrl::toPercentEncoding(it.value())));
+        if (!form.contains("allow")) {
+            const QString redirect = form.value("redirect_uri");
+            QByteArray location = redirect.toUtf8() + "?error=access_denied&error_description=The+user+declined";
+            if (form.contains("state"))
+                location += "&state=" + QUrl::toPercentEncoding(form.value("state"));
+            setAnswer(r, 302, QByteArray(), "text/html");
+            r.answerHeaders.append({"Location", location});
+            return;
+        }
+        redirectWithCode(r, q);
+        if (r.status == 302) {
+            // The browser stays signed in: the next visit is not asked again.
+            const QString session = QStringLiteral("s%1").arg(nNext++);
+            sessions.insert(session);
+            r.answerHeaders.append({"Set-Cookie", "session=" + session.toLatin1() + "; Path=/; Max-Age=86400"});
+        }
+        return;
+    }
+    bool remembered = false;
+    for (const QByteArray &cookie : r.header("cookie").split(';')) {
+        const QByteArray pair = cookie.trimmed();
+        remembered = remembered || (pair.startsWith("session=") && sessions.contains(QString::fromLatin1(pair.mid(8))));
+    }
+    if (bSignInForm && r.method == QLatin1String("GET") && !remembered) {
+        ++nSignInForms;
+        QByteArray page = "<!DOCTYPE html><html><head><title>Sign in</title></head><body>"
+                          "<form method=\"POST\" action=\"" + r.path.toUtf8() + "\">";
+        for (const auto &item : r.query.queryItems(QUrl::FullyDecoded))
+            page += "<input type=\"hidden\" name=\"" + item.first.toHtmlEscaped().toUtf8() + "\" value=\""
+                    + item.second.toHtmlEscaped().replace('"', QLatin1String("&quot;")).toUtf8() + "\">";
+        page += "<input name=\"login\" id=\"login\"><input type=\"password\" name=\"passwd\">"
+                "<button type=\"submit\" id=\"allow\" name=\"allow\" value=\"1\">Allow</button>"
+                "<button type=\"submit\" id=\"deny\" name=\"deny\" value=\"1\">Cancel</button>"
+                "</form></body></html>";
+        setAnswer(r, 200, page, "text/html; charset=utf-8");
+        return;
+    }
+    redirectWithCode(r, r.query);
+}
+
+void FakeOAuth::redirectWithCode(FakeHttpService::Request &r, const QUrlQuery &q)
+{
     const QString redirect = q.queryItemValue("redirect_uri", QUrl::FullyDecoded);
     const QUrl redirectUrl(redirect);
     const QStringList scopes = q.queryItemValue("scope", QUrl::FullyDecoded).split(' ');
@@ -307,7 +392,7 @@ void FakeOAuth::authorize(FakeHttpService::Request &r)
     for (const QString &s : requiredScopes)
         scopesOk = scopesOk && scopes.contains(s);
     const QString challenge = q.queryItemValue("code_challenge");
-    if (r.method != QLatin1String("GET") || q.queryItemValue("client_id") != clientId
+    if ((r.method != QLatin1String("GET") && !bSignInForm) || q.queryItemValue("client_id") != clientId
         || q.queryItemValue("response_type") != QLatin1String("code") || !scopesOk
         || redirectUrl.scheme() != QLatin1String("http") || redirectUrl.port() <= 0
         || (redirectUrl.host() != QLatin1String("localhost") && redirectUrl.host() != QLatin1String("127.0.0.1"))

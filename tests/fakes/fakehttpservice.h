@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QUrlQuery>
@@ -57,6 +58,11 @@ public:
                       int times = 1);
     // Never answer, and stop reading, once a request's head is in.
     void setHang(bool b) { bHang = b; }
+    // Requests of this method whose path starts with the prefix are held
+    // once their body is in, unhandled, until holding stops; then they are
+    // handled in order. One the client gives up on meanwhile is dropped.
+    void setHold(const QString &method, const QString &pathPrefix, bool bHold);
+    int heldCount() const;
     int openConnections() const { return connections.size(); }
 
 signals:
@@ -83,6 +89,7 @@ private:
         QString role;
         QByteArray head;
         bool bHeadDone = false;
+        bool bHeld = false;
         Request request;
     };
     struct Script
@@ -105,6 +112,9 @@ private:
     QList<Script> scripts;
     QList<Request> recorded;
     bool bHang = false;
+    QString strHoldMethod;
+    QString strHoldPrefix;
+    QList<QPointer<QTcpSocket>> held;
 };
 
 // The OAuth 2.0 authorization server half of a fake service: the login page
@@ -130,7 +140,13 @@ public:
     QString lastAccessToken() const { return strLastAccess; }
     QString lastRefreshToken() const { return strLastRefresh; }
 
-    // GET of the login page.
+    // The login page as a sign-in form (Allow, Cancel) that remembers a
+    // signed-in browser by a session cookie and then redirects at once;
+    // without it the page redirects at once every time.
+    bool bSignInForm = false;
+    int nSignInForms = 0;
+
+    // GET of the login page, and the POST of its form.
     void authorize(FakeHttpService::Request &r);
     // POST to the token endpoint.
     void token(FakeHttpService::Request &r);
@@ -147,7 +163,10 @@ private:
     void issue(FakeHttpService::Request &r, bool bWithRefresh);
     static void oauthError(FakeHttpService::Request &r, int status, const QString &error);
 
+    void redirectWithCode(FakeHttpService::Request &r, const QUrlQuery &q);
+
     QHash<QString, Grant> codes;
+    QSet<QString> sessions; // cookies of signed-in browsers
     QSet<QString> accessTokens;
     QSet<QString> refreshTokens;
     QString strLastAccess;
