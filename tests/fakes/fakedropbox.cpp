@@ -9,6 +9,8 @@
 #include <QUrl>
 
 #ifdef Q_OS_UNIX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #endif
 
@@ -293,6 +295,12 @@ void FakeDropbox::onReadable(QTcpSocket *socket)
         return; // the pacer reads
     if (bHang && it->headDone)
         return; // let the client's bytes pile up
+#ifdef Q_OS_LINUX
+    // As in FakeHttpService: no 40 ms delayed acknowledgement between a
+    // request's head and body on loopback.
+    const int one = 1;
+    setsockopt(int(socket->socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+#endif
     consume(socket, *it, socket->readAll());
 }
 
