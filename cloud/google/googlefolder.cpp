@@ -22,6 +22,10 @@ QString percentEncoded(const QString &value)
 // Deeper than any real tree; bounds walks over malformed parent links.
 constexpr int kMaxDepth = 256;
 
+// Far more pages of 512 than any account needs; a service that keeps
+// answering "more" is stopped here.
+constexpr int kMaxListPages = 10000;
+
 QNetworkRequest apiRequest(const QUrl &url, const QString &token)
 {
     QNetworkRequest request(url);
@@ -60,6 +64,8 @@ int GoogleFolder::listAllFolders()
         QMutexLocker lock(&mutex);
         pendingFolders.clear();
     }
+    seenPageTokens.clear();
+    nListPages = 0;
     return downloadFolder(QString());
 }
 
@@ -194,8 +200,18 @@ void GoogleFolder::handleListReply(const QByteArray &body)
     // Pages may be short or even empty before the last: only a missing
     // token ends the listing.
     const QString nextPageToken = page.value(QStringLiteral("nextPageToken")).toString();
-    if (!nextPageToken.isEmpty() && downloadFolder(nextPageToken) != 0)
-        return; // already reported
+    if (!nextPageToken.isEmpty()) {
+        // A token seen before, or more pages than any account has, would
+        // go on for ever.
+        if (seenPageTokens.contains(nextPageToken) || ++nListPages >= kMaxListPages) {
+            qDebug() << "Listing does not end after" << nListPages << "pages";
+            emit finishedDownloadFolder(-206, CloudGoogleDrive);
+            return;
+        }
+        seenPageTokens.insert(nextPageToken);
+        if (downloadFolder(nextPageToken) != 0)
+            return; // already reported
+    }
     const QJsonArray items = page.value(QStringLiteral("items")).toArray();
     {
         QMutexLocker lock(&mutex);

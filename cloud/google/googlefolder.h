@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 class QJsonObject;
@@ -74,6 +75,8 @@ private:
     FolderIndex byId;
     FolderIndex topByTitle; // folders directly under the root
     QString strPageToken; // the page a refresh interrupted
+    QSet<QString> seenPageTokens;
+    int nListPages = 0;
     QString strParentId;
     QString strName;
 };

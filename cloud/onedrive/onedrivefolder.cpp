@@ -18,6 +18,10 @@ const char kSelect[] = "cTag,eTag,id,name,webUrl,parentReference,folder";
 // Deeper than any real tree; bounds the recursion on malformed answers.
 constexpr int kMaxDepth = 256;
 
+// Far more requests (one per folder with subfolders, one per further page)
+// than any drive needs; a service that keeps answering "more" is stopped here.
+constexpr int kMaxListRequests = 200000;
+
 // The drive's root as a parent path: "/drive/root:" for personal accounts,
 // "/drives/{drive-id}/root:" for work or school accounts.
 const QRegularExpression &rootPrefix()
@@ -96,6 +100,8 @@ int OneDriveFolder::listAllFolders()
     nOperation = RequestListFolders;
     setErrorCode(0);
     bListingOver = false;
+    seenNextLinks.clear();
+    nListRequests = 0;
     {
         QMutexLocker lock(&folderMutex);
         pendingFolders.clear();
@@ -119,6 +125,15 @@ int OneDriveFolder::downloadFolder(const QString &strNextLink, const QString &st
         failListing(-206);
         return -200;
     }
+    // A page asked for before, or more requests than any drive needs, would
+    // go on for ever.
+    if (++nListRequests > kMaxListRequests || (!strNextLink.isEmpty() && seenNextLinks.contains(strNextLink))) {
+        qDebug() << "Listing does not end after" << nListRequests << "requests";
+        failListing(-206);
+        return -206;
+    }
+    if (!strNextLink.isEmpty())
+        seenNextLinks.insert(strNextLink);
     QUrl url;
     int kind = RequestListFolders;
     if (!strNextLink.isEmpty()) {

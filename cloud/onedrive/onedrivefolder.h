@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 class QJsonObject;
@@ -86,4 +87,6 @@ private:
     // The running listing has reported its end: the answers still in
     // flight (aborted, or late) must not report again.
     bool bListingOver = false;
+    QSet<QString> seenNextLinks;
+    int nListRequests = 0;
 };

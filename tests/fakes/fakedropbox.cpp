@@ -363,6 +363,10 @@ void FakeDropbox::consume(QTcpSocket *socket, Connection &c, const QByteArray &i
                 c.body += piece;
             }
         }
+        if (bResetUploads && c.host == QLatin1String("content")) {
+            socket->abort(); // before any answer; the connection record goes with it
+            return;
+        }
         if (c.received == c.contentLength) {
             bodyComplete(socket, c);
             if (!connections.contains(socket))
@@ -425,6 +429,8 @@ void FakeDropbox::headComplete(Connection &c)
             return;
         }
         uploadHead(c, path);
+        if (nUploadStatus)
+            fail(c, nUploadStatus, uploadFailure);
     } else {
         if (path.startsWith(QLatin1String("/2/files/upload_session/"))) {
             fail(c, 404, "Upload endpoints live on the content host");

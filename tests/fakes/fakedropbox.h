@@ -88,6 +88,15 @@ public:
     int heldUploads() const;
     // The next n commits of an upload session fail with HTTP 500.
     void failNextCommits(int n) { nFailCommits = n; }
+    // Every upload request is answered with this status and body once its
+    // body is in (0: uploads work again).
+    void failUploads(int status, const QByteArray &body = QByteArray())
+    {
+        nUploadStatus = status;
+        uploadFailure = body;
+    }
+    // Upload requests lose their connection once part of their body is in.
+    void setResetUploads(bool b) { bResetUploads = b; }
 
     void addFolder(const QString &pathDisplay);
     void addFile(const QString &pathDisplay, const QByteArray &data);
@@ -185,6 +194,9 @@ private:
     bool bHoldUploads = false;
     QList<QPointer<QTcpSocket>> held;
     int nFailCommits = 0;
+    int nUploadStatus = 0;
+    QByteArray uploadFailure;
+    bool bResetUploads = false;
     QString strLastCommitted;
     int nCannedLists = 0;
     QByteArray cannedFinish;

@@ -414,7 +414,13 @@ FakeHttpEndpoint::Answer FakeEvernote::noteStore(const FakeHttpEndpoint::Request
             return {200, "application/x-thrift", QByteArray(), {}, true};
         if (method == "createNote" && nFailNotes > 0) {
             --nFailNotes;
-            return {200, "application/x-thrift", "service unavailable", {}, false};
+            return {nFailStatus, "application/x-thrift", "service unavailable", {}, false};
+        }
+        if (method == "createNote" && nResetNotes > 0) {
+            --nResetNotes;
+            FakeHttpEndpoint::Answer reset;
+            reset.reset = true;
+            return reset;
         }
         edam::NoteStoreProcessor processor(std::make_shared<FakeNoteStoreHandler>(*this));
         processor.process(std::make_shared<TBinaryProtocol>(bodyBuffer(), 0, 0, true, true), std::make_shared<TBinaryProtocol>(out),

@@ -72,8 +72,15 @@ public:
     // Holds createNote calls unanswered (and undone) until holding stops.
     void setHoldNotes(bool b);
     int heldNotes() const { return endpoint.heldCount(); }
-    // The next n createNote calls get an answer that is no note store reply.
-    void failNextNotes(int n) { nFailNotes = n; }
+    // The next n createNote calls get an answer that is no note store reply,
+    // with this HTTP status.
+    void failNextNotes(int n, int status = 200)
+    {
+        nFailNotes = n;
+        nFailStatus = status;
+    }
+    // The next n createNote calls lose their connection instead of an answer.
+    void resetNextNotes(int n) { nResetNotes = n; }
 
     // The authorization page as a sign-in form (Authorize, Decline) that
     // remembers a signed-in browser by a session cookie and then redirects
@@ -124,6 +131,8 @@ private:
     QString strHangOn;
     bool bHoldNotes = false;
     int nFailNotes = 0;
+    int nFailStatus = 200;
+    int nResetNotes = 0;
     bool bSignInForm = false;
     int nSignInForms = 0;
     QSet<QString> sessions; // cookies of signed-in browsers

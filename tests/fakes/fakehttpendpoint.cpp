@@ -114,6 +114,10 @@ void FakeHttpEndpoint::onReadable(QTcpSocket *socket)
             held.append({QPointer<QTcpSocket>(socket), request});
             return; // one request at a time per client; nothing more is read until then
         }
+        if (answer.reset) {
+            socket->abort();
+            return;
+        }
         if (answer.hang) {
             // Stop reading as well, as a stalled peer would.
             buffers.remove(socket);

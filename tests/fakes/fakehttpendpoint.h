@@ -40,6 +40,7 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         bool hang = false; // never answer; the connection stays open
         bool hold = false; // answer when released, by asking the handler again
+        bool reset = false; // drop the connection without an answer
     };
 
     using Handler = std::function<Answer(const Request &)>;

@@ -97,6 +97,18 @@ void FakeHttpService::scriptAnswer(const QString &method, const QString &pathPre
     scripts.append({method, pathPrefix, status, body, times});
 }
 
+void FakeHttpService::resetNext(const QString &method, const QString &pathPrefix, int times)
+{
+    scripts.append({method, pathPrefix, -1, QByteArray(), times});
+}
+
+void FakeHttpService::clearFaults()
+{
+    scripts.clear();
+    bHang = false;
+    setHold(QString(), QString(), false);
+}
+
 void FakeHttpService::answer(Request &r, int status, const QByteArray &body,
                              const QList<QPair<QByteArray, QByteArray>> &headers)
 {
@@ -203,7 +215,10 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             for (Script &s : scripts) {
                 if (s.times > 0 && s.method == r.method && r.path.startsWith(s.prefix)) {
                     --s.times;
-                    answer(r, s.status, s.body);
+                    if (s.status < 0)
+                        r.bReset = true;
+                    else
+                        answer(r, s.status, s.body);
                     break;
                 }
             }
@@ -225,6 +240,10 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
                 else
                     r.body += piece;
             }
+        }
+        if (r.bReset) {
+            socket->abort(); // before any answer; the connection record goes with it
+            return;
         }
         if (r.bodySize == r.contentLength) {
             if (r.status == 0 && !strHoldPrefix.isEmpty() && r.method == strHoldMethod

@@ -35,6 +35,7 @@ public:
         qint64 bodySize = 0;
         bool bStream = false; // set by headReceived: the body goes to bodyPiece
         int status = 0;       // 0 until decided
+        bool bReset = false;  // the connection goes once part of the body is in
         QByteArray answer;
         QList<QPair<QByteArray, QByteArray>> answerHeaders;
 
@@ -56,8 +57,13 @@ public:
     // prefix get this answer instead (their bodies are read and dropped).
     void scriptAnswer(const QString &method, const QString &pathPrefix, int status, const QByteArray &body,
                       int times = 1);
+    // The next `times` requests of this method whose path starts with the
+    // prefix lose their connection once part of their body is in.
+    void resetNext(const QString &method, const QString &pathPrefix, int times);
     // Never answer, and stop reading, once a request's head is in.
     void setHang(bool b) { bHang = b; }
+    // Scripted answers and resets dropped, hanging and holding stopped.
+    void clearFaults();
     // Requests of this method whose path starts with the prefix are held
     // once their body is in, unhandled, until holding stops; then they are
     // handled in order. One the client gives up on meanwhile is dropped.

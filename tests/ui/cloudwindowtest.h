@@ -135,6 +135,8 @@ protected:
     // Page file names and bytes as announced, in order. Names alone do not
     // tell pages apart: a name freed by an upload may be given again.
     QList<QPair<QString, QByteArray>> announced;
+    QList<QByteArray> pagesBefore; // on the service when the row began
+    QMetaObject::Connection pageWatch;
 
     QString settingsFile() const { return configFile().uiConfigFile(); }
 
@@ -217,8 +219,10 @@ protected:
         QCheckBox *keep = child<QCheckBox>(w, "checkBoxCloudStoredToLocal");
         if (keep->isChecked() != localCopy)
             QTest::mouseClick(keep, Qt::LeftButton);
-        connect(w->messageHub(), &PMessage::finishedPage, this,
-                [this](QString, QString file, int, bool) { announced.append({QFileInfo(file).fileName(), readAll(file)}); });
+        disconnect(pageWatch); // of an earlier scan in the same window
+        pageWatch = connect(w->messageHub(), &PMessage::finishedPage, this, [this](QString, QString file, int, bool) {
+            announced.append({QFileInfo(file).fileName(), readAll(file)});
+        });
         QTest::mouseClick(child<QPushButton>(w, "pushButtonScan"), Qt::LeftButton);
     }
 
@@ -227,7 +231,14 @@ protected:
         return QDir(folder).entryList({"*.jpg", "*.part"}, QDir::Files | QDir::Hidden);
     }
 
-    bool onService(int page) const { return service->pagesIn("Scan").contains(announced.value(page).second); }
+    // On the service since the row began (the same page scanned again has the same bytes).
+    bool onService(int page) const
+    {
+        QList<QByteArray> added = service->pagesIn("Scan");
+        for (const QByteArray &before : pagesBefore)
+            added.removeOne(before);
+        return added.contains(announced.value(page).second);
+    }
 
     // Every announced page is in the chosen folder on the service or in the
     // local folder, with its bytes; gives how many are on the service.
@@ -258,6 +269,7 @@ protected:
     {
         out = std::make_unique<QTemporaryDir>();
         announced.clear();
+        pagesBefore.clear();
         QFile::remove(configFile().uiConfigFile());
         signInButton = browser->button = QStringLiteral("allow");
         browser->opened = 0;
