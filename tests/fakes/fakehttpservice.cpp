@@ -31,6 +31,8 @@ QByteArray reason(int status)
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 409: return "Conflict";
+    case 413: return "Payload Too Large";
+    case 415: return "Unsupported Media Type";
     case 416: return "Range Not Satisfiable";
     case 507: return "Insufficient Storage";
     default: return "Status";
@@ -113,8 +115,12 @@ void FakeHttpService::answer(Request &r, int status, const QByteArray &body,
                              const QList<QPair<QByteArray, QByteArray>> &headers)
 {
     setAnswer(r, status, body, "application/json");
-    if (!headers.isEmpty())
-        r.answerHeaders = headers;
+    bool bTyped = false;
+    for (const auto &h : headers)
+        bTyped = bTyped || h.first.compare("Content-Type", Qt::CaseInsensitive) == 0;
+    if (bTyped)
+        r.answerHeaders.clear();
+    r.answerHeaders += headers;
 }
 
 QByteArray FakeHttpService::toJson(const QJsonObject &object)
@@ -254,10 +260,7 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             }
             if (r.status == 0)
                 handle(r);
-            if (r.status == 0)
-                setAnswer(r, 500, "unhandled", "text/plain");
-            respond(socket, c, false);
-            if (!connections.contains(socket))
+            if (!settle(socket, c))
                 return;
         }
     }
@@ -267,8 +270,12 @@ void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, 
 {
     strHoldMethod = method;
     strHoldPrefix = bHold ? pathPrefix : QString();
-    if (bHold)
-        return;
+    if (!bHold)
+        releaseHeld();
+}
+
+void FakeHttpService::releaseHeld()
+{
     const QList<QPointer<QTcpSocket>> waiting = held;
     held.clear();
     for (const QPointer<QTcpSocket> &socket : waiting) {
@@ -276,11 +283,31 @@ void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, 
             continue; // the client gave up on it
         Connection &c = connections[socket];
         c.bHeld = false;
+        c.request.bHold = false;
         handle(c.request);
-        if (c.request.status == 0)
-            setAnswer(c.request, 500, "unhandled", "text/plain");
-        respond(socket, c, false);
+        // What the client sent meanwhile (keep-alive) is read after the answer.
+        if (settle(socket, c) && socket->bytesAvailable())
+            consume(socket, c, socket->readAll());
     }
+}
+
+bool FakeHttpService::settle(QTcpSocket *socket, Connection &c)
+{
+    Request &r = c.request;
+    if (r.bReset) {
+        socket->abort(); // the connection record goes with it
+        return false;
+    }
+    if (r.bHold || r.bHang) {
+        c.bHeld = true; // nothing more is read from this client until then
+        if (r.bHold)
+            held.append(socket);
+        return false;
+    }
+    if (r.status == 0)
+        setAnswer(r, 500, "unhandled", "text/plain");
+    respond(socket, c, false);
+    return connections.contains(socket);
 }
 
 int FakeHttpService::heldCount() const

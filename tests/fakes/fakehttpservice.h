@@ -35,7 +35,9 @@ public:
         qint64 bodySize = 0;
         bool bStream = false; // set by headReceived: the body goes to bodyPiece
         int status = 0;       // 0 until decided
-        bool bReset = false;  // the connection goes once part of the body is in
+        bool bReset = false;  // the connection goes once part of the body is in (or, set by handle, at once)
+        bool bHold = false;   // set by handle: held unanswered until releaseHeld() asks handle again
+        bool bHang = false;   // set by handle: never answered, nothing more read
         QByteArray answer;
         QList<QPair<QByteArray, QByteArray>> answerHeaders;
 
@@ -68,6 +70,8 @@ public:
     // once their body is in, unhandled, until holding stops; then they are
     // handled in order. One the client gives up on meanwhile is dropped.
     void setHold(const QString &method, const QString &pathPrefix, bool bHold);
+    // Handles every held request again whose client is still there.
+    void releaseHeld();
     int heldCount() const;
     int openConnections() const { return connections.size(); }
 
@@ -84,6 +88,7 @@ protected:
     // The body is in: answer.
     virtual void handle(Request &r) = 0;
 
+    // Content-Type "application/json" unless headers name another.
     static void answer(Request &r, int status, const QByteArray &body = QByteArray(),
                        const QList<QPair<QByteArray, QByteArray>> &headers = {});
     static void answerJson(Request &r, int status, const QJsonObject &object);
@@ -112,6 +117,9 @@ private:
     void consume(QTcpSocket *socket, Connection &c, QByteArray data);
     bool parseHead(Connection &c);
     void respond(QTcpSocket *socket, Connection &c, bool bClose);
+    // After handle(): answers, holds, hangs or resets as the request says.
+    // False when the connection is gone or waits.
+    bool settle(QTcpSocket *socket, Connection &c);
 
     QHash<QString, QTcpServer *> servers;
     QHash<QTcpSocket *, Connection> connections;
