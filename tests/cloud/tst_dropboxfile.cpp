@@ -28,7 +28,7 @@ QList<Step> stepsOf(const QList<FakeDropbox::Request> &requests)
 {
     QList<Step> steps;
     for (const FakeDropbox::Request &r : requests) {
-        const QJsonObject cursor = r.arg.value("cursor").toObject();
+        const QJsonObject cursor = FakeDropbox::argOf(r).value("cursor").toObject();
         steps << Step{r.path.mid(QString("/2/files/upload_session/").size()),
                       cursor.isEmpty() ? -1 : qint64(cursor.value("offset").toDouble()), r.bodySize};
     }
@@ -148,9 +148,9 @@ void TestDropboxFile::chunkSequence()
     QCOMPARE(stepsOf(fake->requests()), steps);
     for (const FakeDropbox::Request &r : fake->requests()) {
         QCOMPARE(r.status, 200);
-        QCOMPARE(r.host, QString("content"));
+        QCOMPARE(r.role, QString("content"));
     }
-    const QJsonObject commit = fake->requests().last().arg.value("commit").toObject();
+    const QJsonObject commit = FakeDropbox::argOf(fake->requests().last()).value("commit").toObject();
     QCOMPARE(commit.value("path").toString(), QString("/Scan/page_0001.jpg"));
     QCOMPARE(commit.value("mode").toString(), QString("add"));
     QCOMPARE(commit.value("autorename").toBool(), true);
@@ -169,7 +169,7 @@ void TestDropboxFile::fileThatShrinksFinishesEmpty()
     const QString path = dir + "/shrinking.jpg";
     QVERIFY(writePatternFile(path, kChunk + 4096));
     // Cut the file while the first chunk's answer is on its way.
-    connect(fake.get(), &FakeDropbox::requestFinished, this, [path](const QString &p) {
+    connect(fake.get(), &FakeDropbox::requestFinished, this, [path](const QString &, const QString &p) {
         if (p.endsWith("/start"))
             QFile::resize(path, 1000);
     });
@@ -187,7 +187,7 @@ void TestDropboxFile::nameOutsideAsciiArrivesIntact()
     DropboxFile file;
     QCOMPARE(upload(file, QString::fromUtf8("/Scän"), path), 0);
     // The header went out as ASCII (the fake refuses anything else) and means the same name.
-    QVERIFY(fake->requests().last().apiArg.contains("Sc\\u00e4n"));
+    QVERIFY(fake->requests().last().header("dropbox-api-arg").contains("Sc\\u00e4n"));
     QVERIFY(fake->hasFile(QString::fromUtf8("/Scän/") + name));
     QCOMPARE(fake->file(QString::fromUtf8("/Scän/") + name).md5, md5Of(path));
 }

@@ -6,11 +6,14 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #ifdef Q_OS_LINUX
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #endif
 
@@ -34,6 +37,8 @@ QByteArray reason(int status)
     case 413: return "Payload Too Large";
     case 415: return "Unsupported Media Type";
     case 416: return "Range Not Satisfiable";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
     case 507: return "Insufficient Storage";
     default: return "Status";
     }
@@ -74,7 +79,25 @@ bool FakeHttpService::listen(const QStringList &roles)
         connect(server, &QTcpServer::newConnection, this, [this, server, role]() { onNewConnection(server, role); });
         servers.insert(role, server);
     }
+    limitReceiveBuffers();
     return true;
+}
+
+void FakeHttpService::setSlowRead(qint64 bytesPerTick)
+{
+    nSlowBytes = bytesPerTick;
+    limitReceiveBuffers();
+}
+
+void FakeHttpService::limitReceiveBuffers()
+{
+#ifdef Q_OS_UNIX
+    if (nSlowBytes <= 0)
+        return;
+    const int size = int(qMin<qint64>(nSlowBytes, 65536));
+    for (QTcpServer *server : qAsConst(servers))
+        setsockopt(int(server->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+#endif
 }
 
 QString FakeHttpService::base(const QString &role) const
@@ -156,13 +179,24 @@ void FakeHttpService::onNewConnection(QTcpServer *server, const QString &role)
         Connection c;
         c.role = role;
         connections.insert(socket, c);
+        // Bounded, so that a client is held up when nothing is taken.
+        socket->setReadBufferSize(nSlowBytes > 0 ? nSlowBytes : (bHang ? 65536 : 1024 * 1024));
         connect(socket, &QTcpSocket::readyRead, this, [this, socket]() {
             auto it = connections.find(socket);
-            if (it != connections.end() && !(bHang && it->bHeadDone)) {
+            if (it != connections.end() && nSlowBytes <= 0 && !(bHang && it->bHeadDone)) {
                 quickAck(socket);
                 consume(socket, *it, socket->readAll());
             }
         });
+        if (nSlowBytes > 0) {
+            auto *pacer = new QTimer(socket);
+            connect(pacer, &QTimer::timeout, this, [this, socket]() {
+                auto it = connections.find(socket);
+                if (it != connections.end() && socket->bytesAvailable())
+                    consume(socket, *it, socket->read(nSlowBytes));
+            });
+            pacer->start(50);
+        }
         connect(socket, &QTcpSocket::disconnected, this, [this, socket]() {
             connections.remove(socket);
             socket->deleteLater();
@@ -230,8 +264,10 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             }
             if (r.status == 0)
                 headReceived(r);
-            if (bHang)
+            if (bHang) {
+                socket->setReadBufferSize(65536); // stop taking bytes from this client
                 return;
+            }
             continue;
         }
         Request &r = c.request;

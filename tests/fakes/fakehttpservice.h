@@ -34,6 +34,7 @@ public:
         qint64 contentLength = 0;
         qint64 bodySize = 0;
         bool bStream = false; // set by headReceived: the body goes to bodyPiece
+        QString context;      // what headReceived decided, for bodyPiece and handle
         int status = 0;       // 0 until decided
         bool bReset = false;  // the connection goes once part of the body is in (or, set by handle, at once)
         bool bHold = false;   // set by handle: held unanswered until releaseHeld() asks handle again
@@ -64,6 +65,9 @@ public:
     void resetNext(const QString &method, const QString &pathPrefix, int times);
     // Never answer, and stop reading, once a request's head is in.
     void setHang(bool b) { bHang = b; }
+    // Read request bodies at this many bytes every 50 ms (0: full speed),
+    // with small kernel buffers, so a client sees progress only as fast.
+    void setSlowRead(qint64 bytesPerTick);
     // Scripted answers and resets dropped, hanging and holding stopped.
     void clearFaults();
     // Requests of this method whose path starts with the prefix are held
@@ -114,6 +118,7 @@ private:
 
     void onNewConnection(QTcpServer *server, const QString &role);
     static void quickAck(QTcpSocket *socket);
+    void limitReceiveBuffers();
     void consume(QTcpSocket *socket, Connection &c, QByteArray data);
     bool parseHead(Connection &c);
     void respond(QTcpSocket *socket, Connection &c, bool bClose);
@@ -126,6 +131,7 @@ private:
     QList<Script> scripts;
     QList<Request> recorded;
     bool bHang = false;
+    qint64 nSlowBytes = 0;
     QString strHoldMethod;
     QString strHoldPrefix;
     QList<QPointer<QTcpSocket>> held;
