@@ -6,6 +6,7 @@
 // in, scans feeder pages to the cloud and tells where every page went.
 #include "fakeservices.h"
 #include "modaldriver.h"
+#include "testsupport.h"
 #include "cloud/cloudtestenv.h"
 #include "scan/simdevice.h"
 
@@ -29,27 +30,6 @@
 #include <QtTest>
 
 #include <memory>
-
-inline QStringList g_log;
-
-inline void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    g_log << text;
-}
-
-template <class T>
-inline T *child(QObject *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
-inline void click(QAbstractButton *button)
-{
-    QTimer::singleShot(0, button, [button] { button->click(); });
-}
 
 inline QByteArray readAll(const QString &path)
 {
