@@ -14,8 +14,6 @@
 #include "fakes/fakegoogle.h"
 #include "fakes/fakegraph.h"
 
-#include "cloud/oauthsignin.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -160,12 +158,8 @@ int main(int argc, char **argv)
         return 2;
     }
     storeDropboxToken("fake-token");
-    for (int service : {CloudGoogleDrive, CloudOneDrive}) {
-        OAuthTokens tokens(service);
-        tokens.saveAccessToken("token-1");
-        tokens.storeRefreshToken("refresh-1");
-        tokens.saveExpiresIn(OAuthTokens::now() + 3600);
-    }
+    for (int service : {CloudGoogleDrive, CloudOneDrive})
+        storeOAuthTokens(service, "token-1", "refresh-1");
 
     std::printf("%d folders (%d top-level, %d below each), best of %d\n", kFolders, kTops, kSubs, runs);
     const Times d = measure<DropboxFolder>(runs, plain, reference::dropboxFill);

@@ -78,7 +78,6 @@ private slots:
     void slowButSteadyTransferCompletes();
 
 private:
-    int upload(DropboxFile &file, const QString &folder, const QString &path, int timeoutMs = 60000);
     std::unique_ptr<FakeDropbox> fake;
     QString dir;
 };
@@ -104,23 +103,6 @@ void TestDropboxFile::cleanup()
     QDir().mkpath(dir);
 }
 
-int TestDropboxFile::upload(DropboxFile &file, const QString &folder, const QString &path, int timeoutMs)
-{
-    QSignalSpy done(&file, &DropboxFile::finishedCreateFile);
-    const int started = file.createFile(folder, path, 1);
-    if (started != 0)
-        return started;
-    if (!done.wait(timeoutMs) && done.isEmpty())
-        return 1;
-    // Exactly one result per file.
-    QTest::qWait(20);
-    if (done.count() != 1)
-        return 2;
-    if (done.at(0).at(1).toString() != path || !done.at(0).at(2).toString().isEmpty())
-        return 3;
-    return done.at(0).at(0).toInt();
-}
-
 void TestDropboxFile::chunkSequence_data()
 {
     QTest::addColumn<qint64>("size");
@@ -144,7 +126,7 @@ void TestDropboxFile::chunkSequence()
     QVERIFY(writePatternFile(path, size));
 
     DropboxFile file;
-    QCOMPARE(upload(file, "/Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "/Scan", path), 0);
     QCOMPARE(stepsOf(fake->requests()), steps);
     for (const FakeDropbox::Request &r : fake->requests()) {
         QCOMPARE(r.status, 200);
@@ -174,7 +156,7 @@ void TestDropboxFile::fileThatShrinksFinishesEmpty()
             QFile::resize(path, 1000);
     });
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path), 0);
+    QCOMPARE(uploadAndWait(file, "/", path), 0);
     QCOMPARE(stepsOf(fake->requests()), (QList<Step>{{"start", -1, kChunk}, {"finish", kChunk, 0}}));
     QCOMPARE(fake->file("/shrinking.jpg").size, kChunk);
 }
@@ -185,7 +167,7 @@ void TestDropboxFile::nameOutsideAsciiArrivesIntact()
     const QString path = dir + "/" + name;
     QVERIFY(writePatternFile(path, 5000));
     DropboxFile file;
-    QCOMPARE(upload(file, QString::fromUtf8("/Scän"), path), 0);
+    QCOMPARE(uploadAndWait(file, QString::fromUtf8("/Scän"), path), 0);
     // The header went out as ASCII (the fake refuses anything else) and means the same name.
     QVERIFY(fake->requests().last().header("dropbox-api-arg").contains("Sc\\u00e4n"));
     QVERIFY(fake->hasFile(QString::fromUtf8("/Scän/") + name));
@@ -197,8 +179,8 @@ void TestDropboxFile::sameNameTwiceIsRenamed()
     const QString path = dir + "/page.pdf";
     QVERIFY(writePatternFile(path, 100));
     DropboxFile file;
-    QCOMPARE(upload(file, "Scan", path), 0);
-    QCOMPARE(upload(file, "Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "Scan", path), 0);
     QVERIFY(fake->hasFile("/Scan/page.pdf"));
     QVERIFY(fake->hasFile("/Scan/page (1).pdf"));
 }
@@ -209,7 +191,7 @@ void TestDropboxFile::fullAccount()
     QVERIFY(writePatternFile(path, 3000));
     fake->setAccountFull(true);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path), -211);
+    QCOMPARE(uploadAndWait(file, "/", path), -211);
     QCOMPARE(fake->requests().last().status, 409);
     QVERIFY(!fake->hasFile("/full.jpg"));
 }
@@ -236,7 +218,7 @@ void TestDropboxFile::rejectedTokenMeansSignInAgain()
     fake->setTokenExpired(true);
     QVERIFY(writePatternFile(dir + "/a.jpg", 10));
     DropboxFile file;
-    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -200);
+    QCOMPARE(uploadAndWait(file, "/", dir + "/a.jpg"), -200);
     QCOMPARE(fake->requests().last().status, 401);
     QVERIFY(DropboxAuthorization().accessToken().isEmpty());
 }
@@ -256,7 +238,7 @@ void TestDropboxFile::finishThatIsNoFileFails()
     QVERIFY(writePatternFile(dir + "/a.jpg", 10));
     fake->setCannedFinishAnswer(answer);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -210);
+    QCOMPARE(uploadAndWait(file, "/", dir + "/a.jpg"), -210);
 }
 
 void TestDropboxFile::cancelGivesMinusSix()
@@ -281,7 +263,7 @@ void TestDropboxFile::stalledTransferTimesOut()
     fake->setHang(true);
     ScopedCloudRequestTimeout shortTimeout(700);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path, 10000), -212);
+    QCOMPARE(uploadAndWait(file, "/", path, 1, 10000), -212);
     QCOMPARE(file.errorCode(), -212);
 }
 
@@ -298,7 +280,7 @@ void TestDropboxFile::slowButSteadyTransferCompletes()
     DropboxFile file;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(upload(file, "/", path, 30000), 0);
+    QCOMPARE(uploadAndWait(file, "/", path, 1, 30000), 0);
     QVERIFY2(clock.elapsed() > 2000, "the transfer must outlast the time-out to show anything");
     QCOMPARE(fake->file("/slow.jpg").md5, md5Of(path));
 }

@@ -10,7 +10,6 @@
 #include "fakes/fakegraph.h"
 
 #include "cloud/cloudthread.h"
-#include "cloud/oauthsignin.h"
 #include "cloud/evernote/evernoteauthorization.h"
 
 #include <QJsonArray>
@@ -92,15 +91,30 @@ private:
     std::unique_ptr<QObject> fake;
     std::unique_ptr<QObject> client;
 
-    template <class T>
-    T *clientAs() { return static_cast<T *>(client.get()); }
-
-    template <class F>
-    static bool listed(F *folder)
+    // The client's own tree and lookups, and the plain scans over what it listed.
+    template <class F, class ListOf, class Fill, class Find>
+    static Client clientOf(F *folder, ListOf listOf, Fill referenceFill, Find referenceFind)
     {
-        QSignalSpy done(folder, &F::finishedDownloadFolder);
-        folder->listAllFolders();
-        return (!done.isEmpty() || done.wait(20000)) && done.first().first().toInt() == 0;
+        Client c;
+        c.fill = [folder](QTreeWidgetItem *root) { folder->fillFolderTree(root); };
+        c.referenceFill = [=](QTreeWidgetItem *root) { referenceFill(root, listOf()); };
+        c.find = [folder](const QString &n, QString &id, QString &p) { return folder->findFolder(n, id, p); };
+        c.referenceFind = [=](const QString &n, QString &id, QString &p) { return referenceFind(listOf(), n, id, p); };
+        return c;
+    }
+
+    template <class F, class Fill, class Find>
+    Client listFolderList(Fill referenceFill, Find referenceFind)
+    {
+        auto *folder = new F;
+        client.reset(folder);
+        Client c = clientOf(folder, [folder] { return folder->folderList(); }, referenceFill, referenceFind);
+        c.list = [folder] {
+            QSignalSpy done(folder, &F::finishedDownloadFolder);
+            folder->listAllFolders();
+            return (!done.isEmpty() || done.wait(20000)) && done.first().first().toInt() == 0;
+        };
+        return c;
     }
 
     Client dropbox(const Shape &shape)
@@ -117,16 +131,7 @@ private:
         if (!service->start() || !setUpCloudConfig({{"DropboxApiHost", service->apiBase()}}))
             return {};
         storeDropboxToken("fake-token");
-        auto *folder = new DropboxFolder;
-        client.reset(folder);
-        Client c;
-        c.list = [folder] { return listed(folder); };
-        c.fill = [folder](QTreeWidgetItem *root) { folder->fillFolderTree(root); };
-        c.referenceFill = [folder](QTreeWidgetItem *root) { reference::dropboxFill(root, folder->folderList()); };
-        c.find = [folder](const QString &n, QString &id, QString &p) { return folder->findFolder(n, id, p); };
-        c.referenceFind = [folder](const QString &n, QString &id, QString &p) {
-            return reference::dropboxFind(folder->folderList(), n, id, p);
-        };
+        Client c = listFolderList<DropboxFolder>(reference::dropboxFill, reference::dropboxFind);
         for (int i = 0; i < shape.size(); ++i)
             c.probes << idOf(shape, i) << pathOf(shape, i) << pathOf(shape, i).mid(1).toUpper();
         return c;
@@ -144,17 +149,8 @@ private:
         service->scriptAnswer("GET", "/drive/v2/files", 200, QJsonDocument(QJsonObject{{"items", items}}).toJson());
         if (!service->start() || !setUpCloudConfig({{"GoogleApiHost", service->base("api")}}))
             return {};
-        storeTokens(CloudGoogleDrive);
-        auto *folder = new GoogleFolder;
-        client.reset(folder);
-        Client c;
-        c.list = [folder] { return listed(folder); };
-        c.fill = [folder](QTreeWidgetItem *root) { folder->fillFolderTree(root); };
-        c.referenceFill = [folder](QTreeWidgetItem *root) { reference::googleFill(root, folder->folderList()); };
-        c.find = [folder](const QString &n, QString &id, QString &p) { return folder->findFolder(n, id, p); };
-        c.referenceFind = [folder](const QString &n, QString &id, QString &p) {
-            return reference::googleFind(folder->folderList(), n, id, p);
-        };
+        storeOAuthTokens(CloudGoogleDrive, "token-1", "refresh-1");
+        Client c = listFolderList<GoogleFolder>(reference::googleFill, reference::googleFind);
         for (int i = 0; i < shape.size(); ++i)
             c.probes << idOf(shape, i) << shape.at(i).name;
         return c;
@@ -180,17 +176,8 @@ private:
         service->scriptAnswer("GET", "/v1.0/me/drive/items/", 200, QJsonDocument(QJsonObject{{"value", value}}).toJson());
         if (!service->start() || !setUpCloudConfig({{"MicrosoftGraphHost", service->base("graph")}}))
             return {};
-        storeTokens(CloudOneDrive);
-        auto *folder = new OneDriveFolder;
-        client.reset(folder);
-        Client c;
-        c.list = [folder] { return listed(folder); };
-        c.fill = [folder](QTreeWidgetItem *top) { folder->fillFolderTree(top); };
-        c.referenceFill = [folder](QTreeWidgetItem *top) { reference::oneDriveFill(top, folder->folderList()); };
-        c.find = [folder](const QString &n, QString &id, QString &p) { return folder->findFolder(n, id, p); };
-        c.referenceFind = [folder](const QString &n, QString &id, QString &p) {
-            return reference::oneDriveFind(folder->folderList(), n, id, p);
-        };
+        storeOAuthTokens(CloudOneDrive, "token-1", "refresh-1");
+        Client c = listFolderList<OneDriveFolder>(reference::oneDriveFill, reference::oneDriveFind);
         for (int i = 0; i < shape.size(); ++i)
             c.probes << idOf(shape, i) << shape.at(i).name << shape.at(i).name.toLower();
         return c;
@@ -211,18 +198,13 @@ private:
         auth.saveExpiresIn(service->tokenExpiresMs() / 1000);
         auto *manager = new EvernoteManager;
         client.reset(manager);
-        Client c;
+        const auto notebooks = [manager] { return manager->notebookList(); };
+        Client c = clientOf(manager, notebooks, reference::evernoteFill, reference::evernoteFind);
         c.list = [manager] {
             CloudThread thread;
             thread.setOperation(manager, RequestListFolders, QString(), QString(), 0);
             thread.start();
             return QTest::qWaitFor([&] { return thread.isFinished(); }, 20000) && !manager->notebookList().isEmpty();
-        };
-        c.fill = [manager](QTreeWidgetItem *root) { manager->fillFolderTree(root); };
-        c.referenceFill = [manager](QTreeWidgetItem *root) { reference::evernoteFill(root, manager->notebookList()); };
-        c.find = [manager](const QString &n, QString &id, QString &p) { return manager->findFolder(n, id, p); };
-        c.referenceFind = [manager](const QString &n, QString &id, QString &p) {
-            return reference::evernoteFind(manager->notebookList(), n, id, p);
         };
         c.stack = [manager](const QString &key) { return manager->stackFor(key); };
         c.referenceStack = [manager](const QString &key) { return reference::evernoteStack(manager->notebookList(), key); };
@@ -231,14 +213,6 @@ private:
         for (const edam::Notebook &nb : service->notebooks())
             c.probes << QString::fromStdString(nb.guid) << QString::fromStdString(nb.name).toUpper();
         return c;
-    }
-
-    static void storeTokens(int service)
-    {
-        OAuthTokens tokens(service);
-        tokens.saveAccessToken("token-1");
-        tokens.storeRefreshToken("refresh-1");
-        tokens.saveExpiresIn(OAuthTokens::now() + 3600);
     }
 
 private slots:

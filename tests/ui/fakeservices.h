@@ -243,6 +243,20 @@ public:
     {
         return cloudServiceName(nId) + (bBrowser ? QStringLiteral(" (browser)") : QStringLiteral(" (web view)"));
     }
+    // "Docs/NewOne": a folder inside another.
+    void addFolder(const QString &name) override
+    {
+        const int slash = name.lastIndexOf('/');
+        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
+    }
+    QString shownPath(const QString &name) const override { return "/" + name; }
+    int pageCount() const override
+    {
+        int n = 0;
+        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
+            n += pagesIn(folder).size();
+        return n;
+    }
     bool start(quint16) override
     {
         fake.oauth.bSignInForm = true;
@@ -320,11 +334,6 @@ public:
     QString loginTitle() const override { return QStringLiteral("Login GoogleDrive Cloud"); }
     QString treeRoot() const override { return QStringLiteral("My Drive"); }
 
-    void addFolder(const QString &name) override
-    {
-        const int slash = name.lastIndexOf('/');
-        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
-    }
     QString folderId(const QString &name) const override
     {
         QString at;
@@ -339,7 +348,6 @@ public:
         }
         return at;
     }
-    QString shownPath(const QString &name) const override { return "/" + name; }
     void spoilFolderList() override
     {
         fake.scriptAnswer(QStringLiteral("GET"), QStringLiteral("/drive/v2/files"), 200, "maintenance");
@@ -354,13 +362,6 @@ public:
             for (const FakeGoogle::Item &item : fake.children(id))
                 pages << item.data;
         return pages;
-    }
-    int pageCount() const override
-    {
-        int n = 0;
-        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
-            n += pagesIn(folder).size();
-        return n;
     }
     void refuseUploads() override { fake.setUploadRefusal(QStringLiteral("storageQuotaExceeded")); }
 
@@ -394,13 +395,7 @@ public:
     QString loginTitle() const override { return QStringLiteral("Login OneDrive Cloud"); }
     QString treeRoot() const override { return QStringLiteral("OneDrive"); }
 
-    void addFolder(const QString &name) override
-    {
-        const int slash = name.lastIndexOf('/');
-        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
-    }
     QString folderId(const QString &name) const override { return fake.itemAt("/" + name).id; }
-    QString shownPath(const QString &name) const override { return "/" + name; }
     void spoilFolderList() override
     {
         fake.scriptAnswer(QStringLiteral("GET"), QStringLiteral("/v1.0/me/drive"), 200, "maintenance");
@@ -415,13 +410,6 @@ public:
             for (const QString &child : fake.childNames(id))
                 pages << fake.itemAt("/" + name + "/" + child).data;
         return pages;
-    }
-    int pageCount() const override
-    {
-        int n = 0;
-        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
-            n += pagesIn(folder).size();
-        return n;
     }
     void refuseUploads() override { fake.setDriveFull(true); }
 
