@@ -8,10 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMultiHash>
 #include <QTreeWidgetItem>
-
-#include <algorithm>
 
 namespace {
 QString readToken()
@@ -127,13 +124,11 @@ bool DropboxFolder::findFolder(const QString &strName, QString &strId, QString &
             strPath = QStringLiteral("/");
             return true;
         }
-        for (const DropboxFolderEntry &entry : folders) {
-            if (entry.id == strId) {
-                strPath = entry.pathDisplay;
-                return true;
-            }
-        }
-        return false;
+        const int at = byId.find(strId);
+        if (at < 0)
+            return false;
+        strPath = folders.at(at).pathDisplay;
+        return true;
     }
     QString wanted = strName;
     if (wanted.isEmpty()) {
@@ -142,47 +137,46 @@ bool DropboxFolder::findFolder(const QString &strName, QString &strId, QString &
     }
     if (!wanted.startsWith('/'))
         wanted.prepend('/');
-    for (const DropboxFolderEntry &entry : folders) {
-        if (entry.pathDisplay.compare(wanted, Qt::CaseInsensitive) == 0) {
-            strId = entry.id;
-            strPath = entry.pathDisplay;
-            return true;
-        }
-    }
-    return false;
+    const int at = byPath.find(FolderIndex::folded(wanted));
+    if (at < 0)
+        return false;
+    strId = folders.at(at).id;
+    strPath = folders.at(at).pathDisplay;
+    return true;
+}
+
+void DropboxFolder::indexFolders()
+{
+    byId.clear();
+    byPath.clear();
+    byId.reserve(folders.size());
+    byPath.reserve(folders.size());
+    for (int i = 0; i < folders.size(); ++i)
+        indexFolder(i);
+}
+
+void DropboxFolder::indexFolder(int position)
+{
+    byId.add(folders.at(position).id, position);
+    byPath.add(FolderIndex::folded(folders.at(position).pathDisplay), position);
 }
 
 void DropboxFolder::fillFolderTree(QTreeWidgetItem *root) const
 {
-    if (!root)
-        return;
-    QMultiHash<QString, int> childrenByParent;
-    for (int i = 0; i < folders.size(); ++i) {
-        const QString parent = parentPath(folders.at(i).pathLower);
-        if (!parent.isNull())
-            childrenByParent.insert(parent, i);
-    }
+    QVector<FolderNode> nodes;
+    nodes.reserve(folders.size());
     for (const DropboxFolderEntry &entry : folders) {
+        FolderNode node;
+        node.name = entry.name;
+        node.id = entry.id;
+        node.key = entry.pathLower;
+        node.parentKey = parentPath(entry.pathLower);
         // A top-level folder: "/" and its name.
-        if (entry.pathLower.split('/').size() == 2)
-            addSubtree(root, entry, childrenByParent, 0);
+        node.bTop = entry.pathLower.count('/') == 1;
+        node.bNested = !node.parentKey.isNull();
+        nodes.append(node);
     }
-}
-
-void DropboxFolder::addSubtree(QTreeWidgetItem *parent, const DropboxFolderEntry &entry,
-                               const QMultiHash<QString, int> &childrenByParent, int depth) const
-{
-    QTreeWidgetItem *item = addCloudFolderItem(parent, entry.name, entry.id);
-    if (depth >= kMaxDepth)
-        return;
-    // In listing order (QMultiHash gives the latest insertion first).
-    QList<int> children = childrenByParent.values(entry.pathLower);
-    std::sort(children.begin(), children.end());
-    for (int index : children) {
-        const DropboxFolderEntry &child = folders.at(index);
-        if (child.pathLower != entry.pathLower)
-            addSubtree(item, child, childrenByParent, depth + 1);
-    }
+    fillFolderTreeFrom(root, nodes, kMaxDepth);
 }
 
 void DropboxFolder::finishedRequest()
@@ -252,6 +246,7 @@ void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body
     }
     if (pendingRequestCount() == 0) {
         folders = pendingFolders;
+        indexFolders();
         emit finishedDownloadFolder(0, CloudDropbox);
     }
 }
@@ -266,6 +261,7 @@ void DropboxFolder::handleCreateReply(const QByteArray &body)
         return;
     }
     folders.append(entry);
+    indexFolder(folders.size() - 1);
     emit finishedCreateFolder(0, CloudDropbox, entry.pathDisplay, entry.id);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloud/dropbox/dropboxmanager.h"
+#include "cloud/folderindex.h"
 
 #include <QList>
 #include <QMutex>
@@ -56,13 +57,16 @@ public slots:
 private:
     void handleListReply(QNetworkReply *reply, const QByteArray &body);
     void handleCreateReply(const QByteArray &body);
-    void addSubtree(QTreeWidgetItem *parent, const DropboxFolderEntry &entry,
-                    const QMultiHash<QString, int> &childrenByParent, int depth) const;
+    // Keeps the lookups in step with folders (replaced, or one appended).
+    void indexFolders();
+    void indexFolder(int position);
 
     int nOperation = 0;
     QMutex mutex;
     QList<DropboxFolderEntry> folders;
     QList<DropboxFolderEntry> pendingFolders;
+    FolderIndex byId;
+    FolderIndex byPath; // displayed path, letter case folded
     QSet<QString> seenCursors;
     int nListPages = 0;
     int nPageLimit;

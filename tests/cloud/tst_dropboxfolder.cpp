@@ -93,8 +93,8 @@ void TestDropboxFolder::threePagesGiveOneResult()
     const QList<FakeDropbox::Request> requests = fake->requests();
     QCOMPARE(requests.size(), 3);
     QCOMPARE(requests.at(0).path, QString("/2/files/list_folder"));
-    QCOMPARE(requests.at(0).arg.value("recursive").toBool(), true);
-    QCOMPARE(requests.at(0).arg.value("path").toString(), QString(""));
+    QCOMPARE(requests.at(0).json().value("recursive").toBool(), true);
+    QCOMPARE(requests.at(0).json().value("path").toString(), QString(""));
     QCOMPARE(requests.at(1).path, QString("/2/files/list_folder/continue"));
     QCOMPARE(requests.at(2).path, QString("/2/files/list_folder/continue"));
 
@@ -176,7 +176,7 @@ void TestDropboxFolder::createFolderAtTopAndInside()
     QCOMPARE(created.at(0).at(2).toString(), QString::fromUtf8("/Scän"));
     const QString newId = created.at(0).at(3).toString();
     QVERIFY(fake->hasFolder(QString::fromUtf8("/Scän")));
-    QCOMPARE(fake->requests().last().arg.value("autorename").toBool(), false);
+    QCOMPARE(FakeDropbox::argOf(fake->requests().last()).value("autorename").toBool(), false);
 
     // Known at once, without a new listing.
     QString path;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fakes/fakehttpendpoint.h"
+#include "fakes/fakehttpservice.h"
 
 #include "notestore/notestore_types.h"
 
@@ -31,7 +31,7 @@
 // notebooks and notes, numbers every change with an update sequence number,
 // hands notebooks out in chunks and enforces the service's rules (token,
 // names, ENML with matching MD5, note size limit, monthly quota).
-class FakeEvernote : public QObject
+class FakeEvernote : public FakeHttpService
 {
     Q_OBJECT
 public:
@@ -71,9 +71,16 @@ public:
     void setHangOn(const QString &method) { strHangOn = method; }
     // Holds createNote calls unanswered (and undone) until holding stops.
     void setHoldNotes(bool b);
-    int heldNotes() const { return endpoint.heldCount(); }
-    // The next n createNote calls get an answer that is no note store reply.
-    void failNextNotes(int n) { nFailNotes = n; }
+    int heldNotes() const { return heldCount(); }
+    // The next n createNote calls get an answer that is no note store reply,
+    // with this HTTP status.
+    void failNextNotes(int n, int status = 200)
+    {
+        nFailNotes = n;
+        nFailStatus = status;
+    }
+    // The next n createNote calls lose their connection instead of an answer.
+    void resetNextNotes(int n) { nResetNotes = n; }
 
     // The authorization page as a sign-in form (Authorize, Decline) that
     // remembers a signed-in browser by a session cookie and then redirects
@@ -89,20 +96,21 @@ public:
     QList<edam::Note> notes() const { return noteList; }
     QList<Call> calls() const { return callList; }
 
+protected:
+    void handle(Request &r) override;
+
 private:
     friend class FakeNoteStoreHandler;
 
-    FakeHttpEndpoint::Answer handle(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer oauth(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer authorizePage(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer authorizeForm(const FakeHttpEndpoint::Request &request);
+    void oauth(Request &r);
+    void authorizePage(Request &r);
+    void authorizeForm(Request &r);
     QByteArray authorizeRedirect(const QString &token, bool bAllowed);
-    FakeHttpEndpoint::Answer noteStore(const FakeHttpEndpoint::Request &request);
+    void noteStore(Request &r);
     bool verifySignedRequest(const QUrlQuery &query, const QString &tokenSecret, QString &why);
     qint64 serviceTimeMs() const;
     QString newGuid();
 
-    FakeHttpEndpoint endpoint;
     QString strConsumerKey = QStringLiteral("tam-vek");
     QString strConsumerSecret = QStringLiteral("5d0f1e93ab7c2e68");
     QString strTemporarySecret = QStringLiteral("tsec-4711");
@@ -124,6 +132,8 @@ private:
     QString strHangOn;
     bool bHoldNotes = false;
     int nFailNotes = 0;
+    int nFailStatus = 200;
+    int nResetNotes = 0;
     bool bSignInForm = false;
     int nSignInForms = 0;
     QSet<QString> sessions; // cookies of signed-in browsers

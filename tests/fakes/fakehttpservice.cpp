@@ -6,11 +6,14 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #ifdef Q_OS_LINUX
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #endif
 
@@ -31,7 +34,11 @@ QByteArray reason(int status)
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 409: return "Conflict";
+    case 413: return "Payload Too Large";
+    case 415: return "Unsupported Media Type";
     case 416: return "Range Not Satisfiable";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
     case 507: return "Insufficient Storage";
     default: return "Status";
     }
@@ -72,7 +79,25 @@ bool FakeHttpService::listen(const QStringList &roles)
         connect(server, &QTcpServer::newConnection, this, [this, server, role]() { onNewConnection(server, role); });
         servers.insert(role, server);
     }
+    limitReceiveBuffers();
     return true;
+}
+
+void FakeHttpService::setSlowRead(qint64 bytesPerTick)
+{
+    nSlowBytes = bytesPerTick;
+    limitReceiveBuffers();
+}
+
+void FakeHttpService::limitReceiveBuffers()
+{
+#ifdef Q_OS_UNIX
+    if (nSlowBytes <= 0)
+        return;
+    const int size = int(qMin<qint64>(nSlowBytes, 65536));
+    for (QTcpServer *server : qAsConst(servers))
+        setsockopt(int(server->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+#endif
 }
 
 QString FakeHttpService::base(const QString &role) const
@@ -97,12 +122,28 @@ void FakeHttpService::scriptAnswer(const QString &method, const QString &pathPre
     scripts.append({method, pathPrefix, status, body, times});
 }
 
+void FakeHttpService::resetNext(const QString &method, const QString &pathPrefix, int times)
+{
+    scripts.append({method, pathPrefix, -1, QByteArray(), times});
+}
+
+void FakeHttpService::clearFaults()
+{
+    scripts.clear();
+    bHang = false;
+    setHold(QString(), QString(), false);
+}
+
 void FakeHttpService::answer(Request &r, int status, const QByteArray &body,
                              const QList<QPair<QByteArray, QByteArray>> &headers)
 {
     setAnswer(r, status, body, "application/json");
-    if (!headers.isEmpty())
-        r.answerHeaders = headers;
+    bool bTyped = false;
+    for (const auto &h : headers)
+        bTyped = bTyped || h.first.compare("Content-Type", Qt::CaseInsensitive) == 0;
+    if (bTyped)
+        r.answerHeaders.clear();
+    r.answerHeaders += headers;
 }
 
 QByteArray FakeHttpService::toJson(const QJsonObject &object)
@@ -138,13 +179,24 @@ void FakeHttpService::onNewConnection(QTcpServer *server, const QString &role)
         Connection c;
         c.role = role;
         connections.insert(socket, c);
+        // Bounded, so that a client is held up when nothing is taken.
+        socket->setReadBufferSize(nSlowBytes > 0 ? nSlowBytes : (bHang ? 65536 : 1024 * 1024));
         connect(socket, &QTcpSocket::readyRead, this, [this, socket]() {
             auto it = connections.find(socket);
-            if (it != connections.end() && !(bHang && it->bHeadDone)) {
+            if (it != connections.end() && nSlowBytes <= 0 && !(bHang && it->bHeadDone)) {
                 quickAck(socket);
                 consume(socket, *it, socket->readAll());
             }
         });
+        if (nSlowBytes > 0) {
+            auto *pacer = new QTimer(socket);
+            connect(pacer, &QTimer::timeout, this, [this, socket]() {
+                auto it = connections.find(socket);
+                if (it != connections.end() && socket->bytesAvailable())
+                    consume(socket, *it, socket->read(nSlowBytes));
+            });
+            pacer->start(50);
+        }
         connect(socket, &QTcpSocket::disconnected, this, [this, socket]() {
             connections.remove(socket);
             socket->deleteLater();
@@ -203,14 +255,19 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             for (Script &s : scripts) {
                 if (s.times > 0 && s.method == r.method && r.path.startsWith(s.prefix)) {
                     --s.times;
-                    answer(r, s.status, s.body);
+                    if (s.status < 0)
+                        r.bReset = true;
+                    else
+                        answer(r, s.status, s.body);
                     break;
                 }
             }
             if (r.status == 0)
                 headReceived(r);
-            if (bHang)
+            if (bHang) {
+                socket->setReadBufferSize(65536); // stop taking bytes from this client
                 return;
+            }
             continue;
         }
         Request &r = c.request;
@@ -226,6 +283,10 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
                     r.body += piece;
             }
         }
+        if (r.bReset) {
+            socket->abort(); // before any answer; the connection record goes with it
+            return;
+        }
         if (r.bodySize == r.contentLength) {
             if (r.status == 0 && !strHoldPrefix.isEmpty() && r.method == strHoldMethod
                 && r.path.startsWith(strHoldPrefix)) {
@@ -235,10 +296,7 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             }
             if (r.status == 0)
                 handle(r);
-            if (r.status == 0)
-                setAnswer(r, 500, "unhandled", "text/plain");
-            respond(socket, c, false);
-            if (!connections.contains(socket))
+            if (!settle(socket, c))
                 return;
         }
     }
@@ -248,8 +306,12 @@ void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, 
 {
     strHoldMethod = method;
     strHoldPrefix = bHold ? pathPrefix : QString();
-    if (bHold)
-        return;
+    if (!bHold)
+        releaseHeld();
+}
+
+void FakeHttpService::releaseHeld()
+{
     const QList<QPointer<QTcpSocket>> waiting = held;
     held.clear();
     for (const QPointer<QTcpSocket> &socket : waiting) {
@@ -257,11 +319,31 @@ void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, 
             continue; // the client gave up on it
         Connection &c = connections[socket];
         c.bHeld = false;
+        c.request.bHold = false;
         handle(c.request);
-        if (c.request.status == 0)
-            setAnswer(c.request, 500, "unhandled", "text/plain");
-        respond(socket, c, false);
+        // What the client sent meanwhile (keep-alive) is read after the answer.
+        if (settle(socket, c) && socket->bytesAvailable())
+            consume(socket, c, socket->readAll());
     }
+}
+
+bool FakeHttpService::settle(QTcpSocket *socket, Connection &c)
+{
+    Request &r = c.request;
+    if (r.bReset) {
+        socket->abort(); // the connection record goes with it
+        return false;
+    }
+    if (r.bHold || r.bHang) {
+        c.bHeld = true; // nothing more is read from this client until then
+        if (r.bHold)
+            held.append(socket);
+        return false;
+    }
+    if (r.status == 0)
+        setAnswer(r, 500, "unhandled", "text/plain");
+    respond(socket, c, false);
+    return connections.contains(socket);
 }
 
 int FakeHttpService::heldCount() const

@@ -62,7 +62,19 @@ public:
     // Every upload is refused for good (the account has no room left).
     virtual void refuseUploads() = 0;
     virtual QString refusedMessage() const = 0;
+
+    // Switches one network fault on for the uploads ("stall", "reset", an
+    // HTTP status such as "429", "junk" for an answer that is none) or for
+    // the folder listing ("endless"); "" switches every fault off.
+    virtual void setFault(const QString &fault) = 0;
 };
+
+// The HTTP statuses a fault row may name.
+inline int faultStatus(const QString &fault)
+{
+    const int status = fault.toInt();
+    return status >= 400 ? status : 0;
+}
 
 class DropboxService : public FakeService
 {
@@ -114,6 +126,18 @@ public:
         return QStringLiteral("Since the capacity of the cloud storage is not available, the operation is stopped. If "
                               "you want to save the file to the local disk, please enable 'Save to Local Disk' the "
                               "next time you operate.");
+    }
+    void setFault(const QString &fault) override
+    {
+        fake.setHang(fault == "stall");
+        fake.setResetUploads(fault == "reset");
+        // The service's own answers where it has them: a refused token, a full account.
+        fake.setTokenExpired(fault == "401");
+        fake.setAccountFull(fault == "409");
+        const int status = fault == "401" || fault == "409" ? 0 : faultStatus(fault);
+        fake.failUploads(status, status ? R"({"error_summary": "internal_error/.."})" : "");
+        fake.setCannedFinishAnswer(fault == "junk" ? "<html>maintenance</html>" : "");
+        fake.setCannedListAnswer(fault == "endless" ? R"({"entries": [], "cursor": "c{n}", "has_more": true})" : "");
     }
 
     FakeDropbox fake;
@@ -175,6 +199,25 @@ public:
     int heldUploads() const override { return fake.heldNotes(); }
     void failNextUploads(int n) override { fake.failNextNotes(n); }
     void refuseUploads() override { fake.setMonthlyQuota(1); }
+    void setFault(const QString &fault) override
+    {
+        fake.setHangOn(fault == "stall" ? "createNote" : "");
+        fake.resetNextNotes(fault == "reset" ? 1000 : 0);
+        fake.setTokenExpired(fault == "401"); // the service's way of refusing a token
+        fake.failNextNotes(fault == "junk" || faultStatus(fault) ? 1000 : 0, fault == "junk" ? 200 : faultStatus(fault));
+        if (fault == "endless") {
+            // The first chunk again and again, while the account has more.
+            fake.bumpUpdateCount();
+            auto first = std::make_shared<QByteArray>();
+            fake.setAnswerFilter("getFilteredSyncChunk", [first](QByteArray answer) {
+                if (first->isEmpty())
+                    *first = answer;
+                return *first;
+            });
+        } else {
+            fake.setAnswerFilter("getFilteredSyncChunk", nullptr);
+        }
+    }
     QString refusedMessage() const override
     {
         return QStringLiteral("Upload file error. The note you are currently working on has just put you over your "
@@ -199,6 +242,20 @@ public:
     QString name() const override
     {
         return cloudServiceName(nId) + (bBrowser ? QStringLiteral(" (browser)") : QStringLiteral(" (web view)"));
+    }
+    // "Docs/NewOne": a folder inside another.
+    void addFolder(const QString &name) override
+    {
+        const int slash = name.lastIndexOf('/');
+        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
+    }
+    QString shownPath(const QString &name) const override { return "/" + name; }
+    int pageCount() const override
+    {
+        int n = 0;
+        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
+            n += pagesIn(folder).size();
+        return n;
     }
     bool start(quint16) override
     {
@@ -231,10 +288,29 @@ public:
                               "you want to save the file to the local disk, please enable 'Save to Local Disk' the "
                               "next time you operate.");
     }
+    void setFault(const QString &fault) override
+    {
+        fake.clearFaults();
+        fake.setHang(fault == "stall");
+        if (fault == "reset")
+            fake.resetNext(QStringLiteral("PUT"), QLatin1String(uploadPath()), 1000);
+        if (fault == "junk")
+            fake.scriptAnswer(QStringLiteral("PUT"), QLatin1String(uploadPath()), 200, "<html>maintenance</html>", 1000);
+        if (faultStatus(fault))
+            fake.scriptAnswer(QStringLiteral("PUT"), QLatin1String(uploadPath()), faultStatus(fault),
+                              statusAnswer(faultStatus(fault)), 1000);
+        if (fault == "endless")
+            fake.scriptAnswer(QStringLiteral("GET"), QLatin1String(listPath()), 200, endlessPage(), 1000000);
+    }
 
     Fake fake;
 
 protected:
+    // The body of an error answer with this status, as the service words it.
+    virtual QByteArray statusAnswer(int status) const = 0;
+    // A listing page that asks for one more page.
+    virtual QByteArray endlessPage() const = 0;
+    virtual const char *listPath() const = 0;
     // Where folders are made, and where upload contents go.
     virtual const char *folderPath() const = 0;
     virtual const char *uploadPath() const = 0;
@@ -258,11 +334,6 @@ public:
     QString loginTitle() const override { return QStringLiteral("Login GoogleDrive Cloud"); }
     QString treeRoot() const override { return QStringLiteral("My Drive"); }
 
-    void addFolder(const QString &name) override
-    {
-        const int slash = name.lastIndexOf('/');
-        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
-    }
     QString folderId(const QString &name) const override
     {
         QString at;
@@ -277,7 +348,6 @@ public:
         }
         return at;
     }
-    QString shownPath(const QString &name) const override { return "/" + name; }
     void spoilFolderList() override
     {
         fake.scriptAnswer(QStringLiteral("GET"), QStringLiteral("/drive/v2/files"), 200, "maintenance");
@@ -293,18 +363,20 @@ public:
                 pages << item.data;
         return pages;
     }
-    int pageCount() const override
-    {
-        int n = 0;
-        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
-            n += pagesIn(folder).size();
-        return n;
-    }
     void refuseUploads() override { fake.setUploadRefusal(QStringLiteral("storageQuotaExceeded")); }
 
 protected:
     const char *folderPath() const override { return "/drive/v2/files"; }
     const char *uploadPath() const override { return "/upload/drive/v2/files"; }
+    const char *listPath() const override { return "/drive/v2/files"; }
+    QByteArray statusAnswer(int status) const override
+    {
+        // 403 as a full account answers it.
+        const QByteArray reason = status == 403 ? "storageQuotaExceeded" : "backendError";
+        return R"({"error": {"errors": [{"domain": "global", "reason": ")" + reason + R"("}], "code": )"
+               + QByteArray::number(status) + "}}";
+    }
+    QByteArray endlessPage() const override { return R"({"items": [], "nextPageToken": "more"})"; }
 };
 
 class OneDriveService : public OAuthFakeService<FakeGraph>
@@ -323,13 +395,7 @@ public:
     QString loginTitle() const override { return QStringLiteral("Login OneDrive Cloud"); }
     QString treeRoot() const override { return QStringLiteral("OneDrive"); }
 
-    void addFolder(const QString &name) override
-    {
-        const int slash = name.lastIndexOf('/');
-        fake.addFolder(name.mid(slash + 1), slash < 0 ? QString() : folderId(name.left(slash)));
-    }
     QString folderId(const QString &name) const override { return fake.itemAt("/" + name).id; }
-    QString shownPath(const QString &name) const override { return "/" + name; }
     void spoilFolderList() override
     {
         fake.scriptAnswer(QStringLiteral("GET"), QStringLiteral("/v1.0/me/drive"), 200, "maintenance");
@@ -345,18 +411,21 @@ public:
                 pages << fake.itemAt("/" + name + "/" + child).data;
         return pages;
     }
-    int pageCount() const override
-    {
-        int n = 0;
-        for (const QString &folder : {QStringLiteral("Scan"), QStringLiteral("Docs")})
-            n += pagesIn(folder).size();
-        return n;
-    }
     void refuseUploads() override { fake.setDriveFull(true); }
 
 protected:
     const char *folderPath() const override { return "/children"; }
     const char *uploadPath() const override { return "/up/"; }
+    const char *listPath() const override { return "/v1.0/me/drive/items/"; }
+    QByteArray statusAnswer(int status) const override
+    {
+        return R"({"error": {"code": "generalException", "message": ")" + QByteArray::number(status) + R"("}})";
+    }
+    QByteArray endlessPage() const override
+    {
+        return R"({"value": [], "@odata.nextLink": ")" + fake.base("graph").toLatin1()
+               + R"(/v1.0/me/drive/items/ROOT%210/children?$skiptoken=1"})";
+    }
 };
 
 // Identifiers of the rows: the service, or for the two that can sign in

@@ -7,6 +7,7 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/ui_screenshots <folder>
 // Needs "import" from imagemagick.
 #include "cloud/cloudtestenv.h"
+#include "testsupport.h"
 #include "fakes/fakedropbox.h"
 #include "fakes/fakegraph.h"
 #include "scan/simdevice.h"
@@ -43,15 +44,6 @@
 
 namespace {
 QString g_folder;
-
-template <class T>
-T *child(QWidget *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 void settle(int ms)
 {
