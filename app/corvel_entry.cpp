@@ -20,6 +20,8 @@ extern "C" __attribute__((visibility("default"))) int cdrv_main(int argc, char *
     int argCount = argc;
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    // The sign-in pages' web view shares its drawing context with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     auto *app = new SingleApplication(QString::fromLatin1(kAppId), argCount, argv);
     if (app->sendMessage(QString::fromLatin1(kAppId), 5000) || app->isRunning()) {
         delete app;

@@ -2,6 +2,8 @@
 
 #include "cloud/cloudconfig.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTreeWidgetItem>
 
 QString cloudServiceName(int nCloudService)
@@ -58,4 +60,10 @@ QTreeWidgetItem *addCloudFolderItem(QTreeWidgetItem *parent, const QString &name
 QString cloudFolderItemId(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, kCloudFolderIdRole).toString() : QString();
+}
+
+bool isStoredFileAnswer(const QByteArray &body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    return document.isObject() && !document.object().value(QStringLiteral("id")).toString().isEmpty();
 }

@@ -41,6 +41,11 @@ QString cloudRedirectUri(int nCloudService);
 // The stored choice as used: 0, negative or above 5 selects Google Drive.
 int cloudServiceFromSetting(int nStored);
 
+// Whether an upload's last answer is the stored file's metadata (a JSON
+// object naming the file's id). Only that says the file exists: a 200 with
+// a proxy's page or a cut-off body does not, and its page must be kept.
+bool isStoredFileAnswer(const QByteArray &body);
+
 // Folder tree convention: one item per folder, its name as column-0 text and
 // its identifier as column-0 data in this role; children are subfolders.
 constexpr int kCloudFolderIdRole = Qt::UserRole;

@@ -45,6 +45,102 @@
     </message>
 </context>
 <context>
+    <name>CloudFolderDialog</name>
+    <message>
+        <location filename="../cloud/cloudfolderdialog.ui" line="+7"/>
+        <location line="+5"/>
+        <source>IDS_CLOUD_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IDS_CLOUD_FOLDER_REFRESH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>IDS_CLOUD_FOLDER_NEW_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>IDS_OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/cloudfolderdialog.cpp" line="+98"/>
+        <source>Browse For Folder</source>
+        <translation>Ordner suchen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>GoogleDrive</source>
+        <translation>GoogleDrive</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+31"/>
+        <source>OneDrive</source>
+        <translation>OneDrive</translation>
+    </message>
+    <message>
+        <location line="-30"/>
+        <source>Evernote</source>
+        <translation>Evernote</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+31"/>
+        <source>Dropbox</source>
+        <translation>Dropbox</translation>
+    </message>
+    <message>
+        <location line="-30"/>
+        <source>SharePoint Online</source>
+        <translation>SharePoint Online</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Make New Folder</source>
+        <translation>Neuer Ordner</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>My Drive</source>
+        <translation>Meine Ablage</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Notebooks</source>
+        <translation>Notizbücher</translation>
+    </message>
+    <message>
+        <location line="+160"/>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+</context>
+<context>
     <name>ConfigDialog</name>
     <message>
         <location filename="../ui/configdialog.ui" line="+26"/>
@@ -115,11 +211,115 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>DownloadFolderDialog</name>
+    <message>
+        <location filename="../cloud/downloadfolderdialog.ui" line="+12"/>
+        <source>IDS_GETTING_CLOUD_DATA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/downloadfolderdialog.cpp" line="+38"/>
+        <source>Getting cloud data, please wait.</source>
+        <translation>Cloud-Daten werden abgerufen, bitte warten.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>DropboxFolder</name>
     <message>
         <location filename="../cloud/dropbox/dropboxfolder.cpp" line="+126"/>
         <source>Dropbox</source>
         <translation>Dropbox</translation>
+    </message>
+</context>
+<context>
+    <name>DropboxLoginDialog</name>
+    <message>
+        <location filename="../cloud/dropbox/dropboxlogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/dropbox/dropboxlogindialog.cpp" line="+17"/>
+        <source>Login Dropbox Cloud</source>
+        <translation>Bei Dropbox anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Dropbox online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Dropbox an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>EvernoteLoginDialog</name>
+    <message>
+        <location filename="../cloud/evernote/evernotelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/evernote/evernotelogindialog.cpp" line="+17"/>
+        <source>Login Evernote Cloud</source>
+        <translation>Bei Evernote anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Evernote online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Evernote an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+91"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Evernote account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Evernote-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
     </message>
 </context>
 <context>
@@ -131,14 +331,101 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>FolderNameDialog</name>
+    <message>
+        <location filename="../cloud/foldernamedialog.ui" line="+8"/>
+        <location line="+5"/>
+        <source>IDS_CLOUD_NEW_FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>IDS_OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/foldernamedialog.cpp" line="+13"/>
+        <source>Folder Name</source>
+        <translation>Ordnername</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please input current folder name:</source>
+        <translation>Bitte geben Sie den Namen des Ordners ein:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>GoogleLoginDialog</name>
+    <message>
+        <location filename="../cloud/google/googlelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/google/googlelogindialog.cpp" line="+18"/>
+        <source>Login GoogleDrive Cloud</source>
+        <translation>Bei GoogleDrive anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to Google online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei Google an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access your Google account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Google-Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
+    </message>
+</context>
+<context>
     <name>HttpServer</name>
     <message>
-        <location filename="../cloud/httpserver.cpp" line="+310"/>
+        <location filename="../cloud/httpserver.cpp" line="+340"/>
         <source>Lumerith V2 successfully obtained an Authorization Token to access your Dropbox account</source>
         <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf Ihr Dropbox-Konto erhalten</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-10"/>
         <source>Lumerith V2 failed to obtain an Authorization Token</source>
         <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
     </message>
@@ -153,7 +440,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf das OneDrive in Ihrem Konto erhalten</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+8"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
@@ -335,7 +622,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow.cpp" line="+72"/>
+        <location filename="../ui/mainwindow.cpp" line="+77"/>
         <source>Lumerith V2</source>
         <translation>Lumerith V2</translation>
     </message>
@@ -511,10 +798,10 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
     <message>
         <location line="+203"/>
         <location line="+69"/>
-        <location filename="../ui/mainwindow_general.cpp" line="+281"/>
+        <location filename="../ui/mainwindow_general.cpp" line="+279"/>
         <location line="+73"/>
         <location line="+11"/>
-        <location filename="../ui/mainwindow_jobs.cpp" line="+187"/>
+        <location filename="../ui/mainwindow_jobs.cpp" line="+194"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -529,7 +816,7 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <translation>Der aktuelle Vorgang ist noch nicht abgeschlossen. Möchten Sie ihn wirklich abbrechen?</translation>
     </message>
     <message>
-        <location filename="../ui/mainwindow_cloud.cpp" line="+17"/>
+        <location filename="../ui/mainwindow_cloud.cpp" line="+39"/>
         <source>GoogleDrive</source>
         <translation>GoogleDrive</translation>
     </message>
@@ -567,6 +854,54 @@ Möchten Sie die vorhandene Konfiguration wirklich ersetzen?</translation>
         <location line="+0"/>
         <source>PDF (Image)</source>
         <translation>PDF (Bild)</translation>
+    </message>
+</context>
+<context>
+    <name>OneDriveLoginDialog</name>
+    <message>
+        <location filename="../cloud/onedrive/onedrivelogindialog.ui" line="+6"/>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>IDS_LOGIN_PROMPT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/onedrive/onedrivelogindialog.cpp" line="+18"/>
+        <source>Login OneDrive Cloud</source>
+        <translation>Bei OneDrive anmelden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Please enter your credentials and login to OneDrive online.</source>
+        <translation>Bitte geben Sie Ihre Zugangsdaten ein und melden Sie sich online bei OneDrive an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>Lumerith V2 successfully obtained an Authorization Token to access the OneDrive in your account</source>
+        <translation>Lumerith V2 hat erfolgreich ein Autorisierungstoken für den Zugriff auf das OneDrive in Ihrem Konto erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2 failed to obtain an Authorization Token</source>
+        <translation>Lumerith V2 konnte kein Autorisierungstoken erhalten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lumerith V2</source>
+        <translation>Lumerith V2</translation>
     </message>
 </context>
 <context>
@@ -1046,7 +1381,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../scan/searchscannerdialog.cpp" line="+44"/>
+        <location filename="../scan/searchscannerdialog.cpp" line="+50"/>
         <source>Search Network Scanner</source>
         <translation>Netzwerkscanner suchen</translation>
     </message>
@@ -1076,7 +1411,7 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <translation>IP-Adresse</translation>
     </message>
     <message>
-        <location line="+72"/>
+        <location line="+105"/>
         <source>Information</source>
         <translation>Information</translation>
     </message>
@@ -1167,6 +1502,59 @@ Um eine neue Konfiguration zu speichern, löschen Sie bitte eine vorhandene.</tr
         <location line="+1"/>
         <source>Failed to connect to the specified machine in the network.</source>
         <translation>Die Verbindung zum angegebenen Gerät im Netzwerk ist fehlgeschlagen.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadingDialog</name>
+    <message>
+        <location filename="../cloud/uploadingdialog.ui" line="+35"/>
+        <source>IDS_CANCEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../cloud/uploadingdialog.cpp" line="+43"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+175"/>
+        <source>Upload image files to the cloud server. Transfer page %1
+File name: %2</source>
+        <translation>Bilddateien werden in die Cloud hochgeladen. Übertragung von Seite %1
+Dateiname: %2</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <location line="+22"/>
+        <location line="+33"/>
+        <location line="+75"/>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <location line="-129"/>
+        <source>The &quot;%1&quot; file does not exist, do you want to skip this file?
+OK: Skip this file
+Cancel: Cancel current job</source>
+        <translation>Die Datei &quot;%1&quot; existiert nicht. Möchten Sie diese Datei überspringen?
+OK: Datei überspringen
+Abbrechen: Aktuellen Auftrag abbrechen</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Uploading the image file failed, do you want to try uploading the file again?
+Yes: Upload again
+No: Cancel upload</source>
+        <translation>Das Hochladen der Bilddatei ist fehlgeschlagen. Möchten Sie die Datei erneut hochladen?
+Ja: Erneut hochladen
+Nein: Hochladen abbrechen</translation>
+    </message>
+    <message>
+        <location line="+108"/>
+        <source>These pages were not uploaded and are kept on this computer:
+%1</source>
+        <translation>Diese Seiten wurden nicht hochgeladen und bleiben auf diesem Computer:
+%1</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "cloud/dropbox/dropboxfolder.h"
+#include "cloud/evernote/evernotemanager.h"
+#include "cloud/google/googlefolder.h"
+#include "cloud/onedrive/onedrivefolder.h"
 #include "scan/pmessage.h"
 #include "ui/papersizelist.h"
 #include "ui/resolutionlist.h"
@@ -13,9 +17,12 @@
 namespace Ui {
 class MainWindow;
 }
+class CloudFolderDialog;
+class DownloadFolderDialog;
 class ProgressDialog;
 class QLineEdit;
 class ScanningThread;
+class UploadingDialog;
 class WakeUpDialog;
 
 // The application's only top-level window: the settings tabs, the preview
@@ -109,6 +116,12 @@ private:
     void reenableAfterJob();
     void applyScanButtonRule();
     void startJob(int target, const ScanRequest &job);
+    // The cloud tab's service objects, by service identifier.
+    template <class Fn>
+    bool withCloudFolder(int nCloudService, Fn &&fn);
+    bool lendCloudFolder(DownloadFolderDialog &dialog, int nCloudService, int nMode);
+    bool lendCloudFolder(CloudFolderDialog &dialog, int nCloudService);
+    bool runLoginDialog(int nCloudService, int &nErrorCode);
 
     Ui::MainWindow *ui;
     QSize formSize;
@@ -119,11 +132,16 @@ private:
     PMessage hub;
     ProgressDialog *progressDialog = nullptr;
     WakeUpDialog *wakeUpDlg = nullptr;
-    QDialog *uploadDialog = nullptr;
+    UploadingDialog *uploadDialog = nullptr;
     ScanningThread *scanningThread = nullptr;
     qint32 previewPixelsPerInch = 0;
     bool closeRequested = false;
     bool cancelRequested = false;
     QMutex startLock;
     QMutex jobLock;
+    // One folder object per cloud service, lent to the folder dialogs.
+    DropboxFolder dropboxFolder;
+    EvernoteManager evernoteManager;
+    GoogleFolder googleFolder;
+    OneDriveFolder oneDriveFolder;
 };

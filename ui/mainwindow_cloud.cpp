@@ -4,12 +4,34 @@
 
 #include "app/configfile.h"
 #include "app/globals.h"
+#include "cloud/cloudfolderdialog.h"
+#include "cloud/cloudservice.h"
+#include "cloud/downloadfolderdialog.h"
+#include "cloud/dropbox/dropboxlogindialog.h"
+#include "cloud/evernote/evernotelogindialog.h"
+#include "cloud/google/googlelogindialog.h"
+#include "cloud/onedrive/onedrivelogindialog.h"
+#include "cloud/uploadingdialog.h"
 #include "scan/scanrequest.h"
 #include "ui/scansettings.h"
 
 #include <QDebug>
-#include <QDialog>
 #include <QSettings>
+
+namespace {
+// Half the height of the page progress dialog.
+constexpr int kProgressHalfHeight = 70;
+
+// Runs a service's login dialog; its code when it did not end Accepted.
+template <class Dialog>
+bool execLogin(int nCloudService, QWidget *parent, int &nErrorCode)
+{
+    Dialog login(nCloudService, parent);
+    const bool accepted = login.exec() == QDialog::Accepted;
+    nErrorCode = accepted ? 0 : login.errorCode();
+    return accepted;
+}
+} // namespace
 
 void MainWindow::fillCloudTab()
 {
@@ -54,10 +76,109 @@ void MainWindow::currentItemChangedCloudService(int nIndex)
     ui->lineEditCloudHostURL->setVisible(hostVisible);
 }
 
+template <class Fn>
+bool MainWindow::withCloudFolder(int nCloudService, Fn &&fn)
+{
+    switch (nCloudService) {
+    case CloudDropbox:
+        fn(dropboxFolder);
+        return true;
+    case CloudEvernote:
+        fn(evernoteManager);
+        return true;
+    case CloudGoogleDrive:
+        fn(googleFolder);
+        return true;
+    case CloudOneDrive:
+        fn(oneDriveFolder);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::lendCloudFolder(DownloadFolderDialog &dialog, int nCloudService, int nMode)
+{
+    switch (nCloudService) {
+    case CloudDropbox:
+        dialog.setDropboxFolder(&dropboxFolder, nMode, QString(), QString());
+        return true;
+    case CloudEvernote:
+        dialog.setEvernoteManager(&evernoteManager, nMode, QString(), QString());
+        return true;
+    case CloudGoogleDrive:
+        dialog.setGoogleFolder(&googleFolder, nMode, QString(), QString());
+        return true;
+    case CloudOneDrive:
+        dialog.setOneDriveFolder(&oneDriveFolder, nMode, QString(), QString());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::lendCloudFolder(CloudFolderDialog &dialog, int nCloudService)
+{
+    switch (nCloudService) {
+    case CloudDropbox:
+        dialog.setDropboxFolder(&dropboxFolder);
+        return true;
+    case CloudEvernote:
+        dialog.setEvernoteManager(&evernoteManager);
+        return true;
+    case CloudGoogleDrive:
+        dialog.setGoogleFolder(&googleFolder);
+        return true;
+    case CloudOneDrive:
+        dialog.setOneDriveFolder(&oneDriveFolder);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::runLoginDialog(int nCloudService, int &nErrorCode)
+{
+    switch (nCloudService) {
+    case CloudGoogleDrive: return execLogin<GoogleLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudOneDrive: return execLogin<OneDriveLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudEvernote: return execLogin<EvernoteLoginDialog>(nCloudService, this, nErrorCode);
+    case CloudDropbox: return execLogin<DropboxLoginDialog>(nCloudService, this, nErrorCode);
+    default:
+        nErrorCode = 0;
+        return false;
+    }
+}
+
 void MainWindow::clickedBtnCloudLogin()
 {
     qDebug() << "MainWindow::clickedBtnCloudLogin";
-    // Sign-in arrives with the login dialogs of the cloud services.
+    ScanRequest &r = scanRequest();
+    const int service = r.cloudService;
+    if (!withCloudFolder(service, [](auto &) {}))
+        return; // a service without sign-in
+    int code = 0;
+    bool signedIn = runLoginDialog(service, code);
+    if (signedIn) {
+        DownloadFolderDialog folders(appTitle, this);
+        lendCloudFolder(folders, service, DownloadFolderDialog::ModeSignIn);
+        signedIn = folders.exec() == QDialog::Accepted;
+        code = signedIn ? 0 : folders.errorCode();
+    }
+    if (signedIn) {
+        r.cloudSignedIn = true;
+        QString id = wideText(r.cloudFolderId);
+        QString path;
+        const QString name = wideText(r.cloudFolderPath);
+        withCloudFolder(service, [&](auto &folder) { folder.findFolder(name, id, path); });
+        ui->lineEditCloudFolder->setText(path);
+        ui->comboBoxCloudService->setEnabled(false);
+        ui->pushButtonCloudLogin->setEnabled(false);
+        ui->pushButtonCloudLogout->setEnabled(true);
+        ui->pushButtonCloudBrowse->setEnabled(true);
+        applyScanButtonRule();
+    }
+    postErrorCode(code);
 }
 
 void MainWindow::clickedBtnCloudLogout()
@@ -75,7 +196,17 @@ void MainWindow::clickedBtnCloudLogout()
 void MainWindow::clickedBtnCloudBrowse()
 {
     qDebug() << "MainWindow::clickedBtnCloudBrowse";
-    // Folder choice arrives with the cloud folder dialog.
+    ScanRequest &r = scanRequest();
+    CloudFolderDialog dialog(appTitle, this);
+    if (!lendCloudFolder(dialog, r.cloudService))
+        return;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString name, id, path;
+    dialog.getCloudFolder(name, id, path);
+    setWideText(r.cloudFolderPath, name);
+    setWideText(r.cloudFolderId, id);
+    ui->lineEditCloudFolder->setText(path);
 }
 
 void MainWindow::clickedChkCloudStoredToLocal()
@@ -104,7 +235,26 @@ void MainWindow::currentItemChangedCmbCloudImageFormat(int nIndex)
 void MainWindow::finishedPage(QString strFolderId, QString strFileName, int nImageType, bool bDelete)
 {
     qDebug() << "MainWindow::finishedPage" << strFolderId << strFileName << nImageType << bDelete;
-    // Pages for a cloud service go to the upload dialog once it exists.
+    const ScanRequest &r = scanRequest();
+    QString folder = strFolderId;
+    if (r.cloudService == CloudDropbox || r.cloudService == CloudOneDrive) {
+        // These services upload by path.
+        QString id = strFolderId;
+        folder.clear();
+        withCloudFolder(r.cloudService, [&](auto &object) { object.findFolder(QString(), id, folder); });
+    }
+    if (uploadDialog) {
+        uploadDialog->addUploadFile(folder, strFileName, nImageType, bDelete);
+        return;
+    }
+    uploadDialog = new UploadingDialog(appTitle, &hub, r.cloudService, this);
+    uploadDialog->setLocalFolder(wideText(r.cloudLocalFolder));
+    // Below the page progress, which is centred on the window, so that both
+    // can be read while the scan goes on.
+    const QPoint centre = frameGeometry().center();
+    uploadDialog->move(centre.x() - uploadDialog->width() / 2, centre.y() + kProgressHalfHeight + 8);
+    uploadDialog->addUploadFile(folder, strFileName, nImageType, bDelete);
+    uploadDialog->show();
 }
 
 void MainWindow::finishedUploadFiles()

@@ -5,6 +5,7 @@
 #include "app/configfile.h"
 #include "app/errormessage.h"
 #include "app/globals.h"
+#include "cloud/uploadingdialog.h"
 #include "scan/progressdialog.h"
 #include "scan/scanningthread.h"
 #include "scan/wakeupdialog.h"
@@ -110,15 +111,21 @@ void MainWindow::finishedPreview()
 void MainWindow::finishedScanningThread()
 {
     qDebug() << "MainWindow::finishedScanningThread";
-    if (scanningThread && scanningThread->isFinished()) {
-        qDebug() << "scanning thread finish";
-        QMutexLocker lock(&jobLock);
-        delete scanningThread;
-        scanningThread = nullptr;
+    bool cancelled = false;
+    if (scanningThread) {
+        cancelled = scanningThread->isCancelled();
+        if (scanningThread->isFinished()) {
+            qDebug() << "scanning thread finish";
+            QMutexLocker lock(&jobLock);
+            delete scanningThread;
+            scanningThread = nullptr;
+        }
     }
     // While uploads run, the window stays disabled until they end.
-    if (uploadDialog)
+    if (uploadDialog) {
+        uploadDialog->finishedScanning(cancelled);
         return;
+    }
     reenableAfterJob();
     if (closeRequested)
         close();

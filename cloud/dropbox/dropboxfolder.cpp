@@ -8,11 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMultiHash>
 #include <QTreeWidgetItem>
-#include <QVector>
-
-#include <algorithm>
 
 namespace {
 QString readToken()
@@ -58,6 +54,7 @@ bool DropboxFolder::listAllFolders()
     nOperation = RequestListFolders;
     setErrorCode(0);
     pendingFolders.clear();
+    pendingPositions.clear();
     seenCursors.clear();
     nListPages = 0;
     return downloadFolder(QString()) != 0;
@@ -128,13 +125,11 @@ bool DropboxFolder::findFolder(const QString &strName, QString &strId, QString &
             strPath = QStringLiteral("/");
             return true;
         }
-        for (const DropboxFolderEntry &entry : folders) {
-            if (entry.id == strId) {
-                strPath = entry.pathDisplay;
-                return true;
-            }
-        }
-        return false;
+        const int at = byId.find(strId);
+        if (at < 0)
+            return false;
+        strPath = folders.at(at).pathDisplay;
+        return true;
     }
     QString wanted = strName;
     if (wanted.isEmpty()) {
@@ -143,52 +138,46 @@ bool DropboxFolder::findFolder(const QString &strName, QString &strId, QString &
     }
     if (!wanted.startsWith('/'))
         wanted.prepend('/');
-    for (const DropboxFolderEntry &entry : folders) {
-        if (entry.pathDisplay.compare(wanted, Qt::CaseInsensitive) == 0) {
-            strId = entry.id;
-            strPath = entry.pathDisplay;
-            return true;
-        }
-    }
-    return false;
+    const int at = byPath.find(FolderIndex::folded(wanted));
+    if (at < 0)
+        return false;
+    strId = folders.at(at).id;
+    strPath = folders.at(at).pathDisplay;
+    return true;
+}
+
+void DropboxFolder::indexFolders()
+{
+    byId.clear();
+    byPath.clear();
+    byId.reserve(folders.size());
+    byPath.reserve(folders.size());
+    for (int i = 0; i < folders.size(); ++i)
+        indexFolder(i);
+}
+
+void DropboxFolder::indexFolder(int position)
+{
+    byId.add(folders.at(position).id, position);
+    byPath.add(FolderIndex::folded(folders.at(position).pathDisplay), position);
 }
 
 void DropboxFolder::fillFolderTree(QTreeWidgetItem *root) const
 {
-    if (!root)
-        return;
-    QMultiHash<QString, int> childrenByParent;
-    for (int i = 0; i < folders.size(); ++i) {
-        const QString parent = parentPath(folders.at(i).pathLower);
-        if (!parent.isNull())
-            childrenByParent.insert(parent, i);
-    }
-    // Each entry goes into the tree once: a path the service repeated would
-    // otherwise bring its whole subtree again under every copy, doubling
-    // the tree with each repeated level.
-    QVector<bool> placed(folders.size(), false);
-    for (int i = 0; i < folders.size(); ++i) {
+    QVector<FolderNode> nodes;
+    nodes.reserve(folders.size());
+    for (const DropboxFolderEntry &entry : folders) {
+        FolderNode node;
+        node.name = entry.name;
+        node.id = entry.id;
+        node.key = entry.pathLower;
+        node.parentKey = parentPath(entry.pathLower);
         // A top-level folder: "/" and its name.
-        if (folders.at(i).pathLower.split('/').size() == 2)
-            addSubtree(root, i, childrenByParent, placed, 0);
+        node.bTop = entry.pathLower.count('/') == 1;
+        node.bNested = !node.parentKey.isNull();
+        nodes.append(node);
     }
-}
-
-void DropboxFolder::addSubtree(QTreeWidgetItem *parent, int index, const QMultiHash<QString, int> &childrenByParent,
-                               QVector<bool> &placed, int depth) const
-{
-    const DropboxFolderEntry &entry = folders.at(index);
-    placed[index] = true;
-    QTreeWidgetItem *item = addCloudFolderItem(parent, entry.name, entry.id);
-    if (depth >= kMaxDepth)
-        return;
-    // In listing order (QMultiHash gives the latest insertion first).
-    QList<int> children = childrenByParent.values(entry.pathLower);
-    std::sort(children.begin(), children.end());
-    for (int child : children) {
-        if (!placed.at(child) && folders.at(child).pathLower != entry.pathLower)
-            addSubtree(item, child, childrenByParent, placed, depth + 1);
-    }
+    fillFolderTreeFrom(root, nodes, kMaxDepth);
 }
 
 void DropboxFolder::finishedRequest()
@@ -248,8 +237,19 @@ void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body
     for (const QJsonValue &value : entries.toArray()) {
         const QJsonObject object = value.toObject();
         const QString tag = object.value(QStringLiteral(".tag")).toString();
-        if (tag.compare(QLatin1String("folder"), Qt::CaseInsensitive) == 0)
-            pendingFolders.append(entryFrom(object, tag));
+        if (tag.compare(QLatin1String("folder"), Qt::CaseInsensitive) != 0)
+            continue;
+        // A path given again (a folder changed while the listing ran) takes
+        // the earlier one's place: one folder per path, or the tree would
+        // show a repeated path's subfolders again under every copy.
+        const DropboxFolderEntry entry = entryFrom(object, tag);
+        const auto known = pendingPositions.constFind(entry.pathLower);
+        if (known != pendingPositions.constEnd()) {
+            pendingFolders[*known] = entry;
+        } else {
+            pendingPositions.insert(entry.pathLower, pendingFolders.size());
+            pendingFolders.append(entry);
+        }
     }
     if (hasMore) {
         seenCursors.insert(cursor);
@@ -258,6 +258,7 @@ void DropboxFolder::handleListReply(QNetworkReply *reply, const QByteArray &body
     }
     if (pendingRequestCount() == 0) {
         folders = pendingFolders;
+        indexFolders();
         emit finishedDownloadFolder(0, CloudDropbox);
     }
 }
@@ -272,6 +273,7 @@ void DropboxFolder::handleCreateReply(const QByteArray &body)
         return;
     }
     folders.append(entry);
+    indexFolder(folders.size() - 1);
     emit finishedCreateFolder(0, CloudDropbox, entry.pathDisplay, entry.id);
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "cloud/dropbox/dropboxmanager.h"
+#include "cloud/folderindex.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QSet>
 #include <QString>
-#include <QVector>
 
 class QTreeWidgetItem;
 
@@ -57,13 +58,17 @@ public slots:
 private:
     void handleListReply(QNetworkReply *reply, const QByteArray &body);
     void handleCreateReply(const QByteArray &body);
-    void addSubtree(QTreeWidgetItem *parent, int index, const QMultiHash<QString, int> &childrenByParent,
-                    QVector<bool> &placed, int depth) const;
+    // Keeps the lookups in step with folders (replaced, or one appended).
+    void indexFolders();
+    void indexFolder(int position);
 
     int nOperation = 0;
     QMutex mutex;
     QList<DropboxFolderEntry> folders;
     QList<DropboxFolderEntry> pendingFolders;
+    QHash<QString, int> pendingPositions; // path_lower -> position in pendingFolders
+    FolderIndex byId;
+    FolderIndex byPath; // displayed path, letter case folded
     QSet<QString> seenCursors;
     int nListPages = 0;
     int nPageLimit;

@@ -185,6 +185,7 @@ int EvernoteManager::listAllFolders()
     filter.__set_includeNoteResourceApplicationDataFullMap(true);
 
     int afterUSN = 0;
+    QHash<QString, int> pendingByGuid;
     for (;;) {
         edam::SyncChunk chunk;
         code = call(
@@ -200,12 +201,13 @@ int EvernoteManager::listAllFolders()
                 continue;
             const EvernoteNotebook entry{fromStd(nb.guid), fromStd(nb.name), nb.__isset.stack ? fromStd(nb.stack) : QString()};
             // A notebook changed while the listing ran comes again: keep the newer one.
-            auto it = std::find_if(pendingNotebooks.begin(), pendingNotebooks.end(),
-                                   [&](const EvernoteNotebook &e) { return e.guid == entry.guid; });
-            if (it != pendingNotebooks.end())
-                *it = entry;
-            else
+            const auto known = pendingByGuid.constFind(entry.guid);
+            if (known != pendingByGuid.constEnd()) {
+                pendingNotebooks[*known] = entry;
+            } else {
+                pendingByGuid.insert(entry.guid, pendingNotebooks.size());
                 pendingNotebooks.append(entry);
+            }
         }
         // A chunk that holds nothing has no high USN: the listing is complete.
         if (!chunk.__isset.chunkHighUSN || chunk.chunkHighUSN >= chunk.updateCount)
@@ -219,6 +221,7 @@ int EvernoteManager::listAllFolders()
     }
     QMutexLocker lock(&mutex);
     notebooks = pendingNotebooks;
+    indexNotebooks();
     pendingNotebooks.clear();
     qDebug() << "Notebooks:" << notebooks.size();
     return 0;
@@ -255,6 +258,7 @@ int EvernoteManager::createFolder(const QString &strStack, const QString &strNam
     {
         QMutexLocker lock(&mutex);
         notebooks.append(entry);
+        indexNotebook(notebooks.size() - 1);
     }
     strGuid = entry.guid;
     strNewName = entry.name;
@@ -378,40 +382,64 @@ QList<EvernoteNotebook> EvernoteManager::notebookList() const
     return notebooks;
 }
 
+void EvernoteManager::indexNotebooks()
+{
+    byGuid.clear();
+    byName.clear();
+    byStack.clear();
+    for (int i = 0; i < notebooks.size(); ++i)
+        indexNotebook(i);
+}
+
+void EvernoteManager::indexNotebook(int position)
+{
+    const EvernoteNotebook &nb = notebooks.at(position);
+    byGuid.add(nb.guid, position);
+    byName.add(FolderIndex::folded(nb.name), position);
+    if (!nb.stack.isEmpty())
+        byStack.add(nb.stack, position);
+}
+
 void EvernoteManager::fillFolderTree(QTreeWidgetItem *item) const
 {
     qDebug() << "EvernoteManager::fillFolderTree";
     if (!item)
         return;
     const QList<EvernoteNotebook> all = notebookList();
-    QStringList stacks;
-    for (const EvernoteNotebook &nb : all) {
-        if (nb.stack.isEmpty())
-            addCloudFolderItem(item, nb.name, nb.guid);
-        else if (!stacks.contains(nb.stack))
-            stacks.append(nb.stack);
-    }
-    for (const QString &stack : stacks) {
-        QTreeWidgetItem *stackItem = addCloudFolderItem(item, stack, stack);
-        for (const EvernoteNotebook &nb : all) {
-            if (nb.stack == stack)
-                addCloudFolderItem(stackItem, nb.name, nb.guid);
+    // Stacks in the order they first appear, each with its notebooks.
+    QHash<QString, int> stackRow;
+    QVector<QPair<QString, QVector<int>>> stacks;
+    QTreeWidgetItem holder; // in no view: adding below it is cheap
+    for (int i = 0; i < all.size(); ++i) {
+        const EvernoteNotebook &nb = all.at(i);
+        if (nb.stack.isEmpty()) {
+            addCloudFolderItem(&holder, nb.name, nb.guid);
+            continue;
         }
+        auto row = stackRow.constFind(nb.stack);
+        if (row == stackRow.constEnd()) {
+            row = stackRow.insert(nb.stack, stacks.size());
+            stacks.append({nb.stack, {}});
+        }
+        stacks[*row].second.append(i);
     }
+    for (const auto &stack : qAsConst(stacks)) {
+        QTreeWidgetItem *stackItem = addCloudFolderItem(&holder, stack.first, stack.first);
+        for (int i : stack.second)
+            addCloudFolderItem(stackItem, all.at(i).name, all.at(i).guid);
+    }
+    item->addChildren(holder.takeChildren());
 }
 
 bool EvernoteManager::findFolder(const QString &strName, QString &strGuid, QString &strPath) const
 {
-    const QList<EvernoteNotebook> all = notebookList();
-    for (const EvernoteNotebook &nb : all) {
-        const bool match = strGuid.isEmpty() ? nb.name.compare(strName, Qt::CaseInsensitive) == 0 : nb.guid == strGuid;
-        if (match) {
-            strGuid = nb.guid;
-            strPath = nb.name;
-            return true;
-        }
-    }
-    return false;
+    QMutexLocker lock(&mutex);
+    const int at = strGuid.isEmpty() ? byName.find(FolderIndex::folded(strName)) : byGuid.find(strGuid);
+    if (at < 0)
+        return false;
+    strGuid = notebooks.at(at).guid;
+    strPath = notebooks.at(at).name;
+    return true;
 }
 
 bool EvernoteManager::findFolder(QString &strName, QString &strGuid, QString &strPath) const
@@ -426,14 +454,9 @@ bool EvernoteManager::findFolder(QString &strName, QString &strGuid, QString &st
 
 QString EvernoteManager::stackFor(const QString &strKey) const
 {
-    const QList<EvernoteNotebook> all = notebookList();
-    for (const EvernoteNotebook &nb : all) {
-        if (nb.guid == strKey)
-            return nb.stack;
-    }
-    for (const EvernoteNotebook &nb : all) {
-        if (!strKey.isEmpty() && nb.stack == strKey)
-            return strKey;
-    }
-    return QString();
+    QMutexLocker lock(&mutex);
+    const int at = byGuid.find(strKey);
+    if (at >= 0)
+        return notebooks.at(at).stack;
+    return !strKey.isEmpty() && byStack.find(strKey) >= 0 ? strKey : QString();
 }

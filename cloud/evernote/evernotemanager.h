@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/folderindex.h"
 #include "cloud/httpclient.h"
 
 #include <QList>
@@ -103,6 +104,10 @@ private:
     int call(const Session &session, const char *method, int nUnreadable, const ServiceCode &serviceCode,
              const Send &send, const Receive &receive);
     int checkToken(Session &session, UserInfo *info = nullptr);
+    // Keeps the lookups in step with notebooks (replaced, or one appended);
+    // called with the mutex held.
+    void indexNotebooks();
+    void indexNotebook(int position);
     bool aborted() const;
 
     mutable QMutex mutex;
@@ -110,6 +115,9 @@ private:
     // chunks, then those created since.
     QList<EvernoteNotebook> notebooks;
     QList<EvernoteNotebook> pendingNotebooks;
+    FolderIndex byGuid;
+    FolderIndex byName; // letter case folded
+    FolderIndex byStack;
     UserInfo user;
     HttpClient httpClient;
     std::atomic<bool> bAbort{false};

@@ -157,8 +157,12 @@ void GoogleFile::finishedRequest()
             else
                 uploadData(location);
         } else {
-            // Only 200 or 201 mean the file exists; a 308 says bytes are missing.
-            report(status == 200 || status == 201 ? 0 : -210);
+            // Only 200 or 201 with the file's metadata mean the file exists; a
+            // 308 says bytes are missing.
+            const bool stored = (status == 200 || status == 201) && isStoredFileAnswer(body);
+            if (!stored)
+                qDebug() << "Not a stored file:" << status << redactSecrets(QString::fromUtf8(body.left(200)));
+            report(stored ? 0 : -210);
         }
     }
     reply->close();

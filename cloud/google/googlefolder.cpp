@@ -10,8 +10,6 @@
 #include <QMutexLocker>
 #include <QTreeWidgetItem>
 
-#include <algorithm>
-
 namespace {
 const char kFolderMimeType[] = "application/vnd.google-apps.folder";
 const char kFolderQuery[] = "mimeType = 'application/vnd.google-apps.folder' and trashed = false";
@@ -23,6 +21,10 @@ QString percentEncoded(const QString &value)
 
 // Deeper than any real tree; bounds walks over malformed parent links.
 constexpr int kMaxDepth = 256;
+
+// Far more pages of 512 than any account needs; a service that keeps
+// answering "more" is stopped here.
+constexpr int kMaxListPages = 10000;
 
 QNetworkRequest apiRequest(const QUrl &url, const QString &token)
 {
@@ -62,6 +64,8 @@ int GoogleFolder::listAllFolders()
         QMutexLocker lock(&mutex);
         pendingFolders.clear();
     }
+    seenPageTokens.clear();
+    nListPages = 0;
     return downloadFolder(QString());
 }
 
@@ -196,8 +200,18 @@ void GoogleFolder::handleListReply(const QByteArray &body)
     // Pages may be short or even empty before the last: only a missing
     // token ends the listing.
     const QString nextPageToken = page.value(QStringLiteral("nextPageToken")).toString();
-    if (!nextPageToken.isEmpty() && downloadFolder(nextPageToken) != 0)
-        return; // already reported
+    if (!nextPageToken.isEmpty()) {
+        // A token seen before, or more pages than any account has, would
+        // go on for ever.
+        if (seenPageTokens.contains(nextPageToken) || ++nListPages >= kMaxListPages) {
+            qDebug() << "Listing does not end after" << nListPages << "pages";
+            emit finishedDownloadFolder(-206, CloudGoogleDrive);
+            return;
+        }
+        seenPageTokens.insert(nextPageToken);
+        if (downloadFolder(nextPageToken) != 0)
+            return; // already reported
+    }
     const QJsonArray items = page.value(QStringLiteral("items")).toArray();
     {
         QMutexLocker lock(&mutex);
@@ -210,6 +224,7 @@ void GoogleFolder::handleListReply(const QByteArray &body)
     if (pendingRequestCount() == 0) {
         QMutexLocker lock(&mutex);
         folders = pendingFolders;
+        indexFolders();
         lock.unlock();
         emit finishedDownloadFolder(0, CloudGoogleDrive);
     }
@@ -226,73 +241,69 @@ void GoogleFolder::handleCreateReply(const QByteArray &body)
     {
         QMutexLocker lock(&mutex);
         folders.append(entry);
+        indexFolder(folders.size() - 1);
     }
     emit finishedCreateFolder(0, CloudGoogleDrive, entry.title, entry.id);
 }
 
-void GoogleFolder::fillFolderTree(QTreeWidgetItem *root) const
+void GoogleFolder::indexFolders()
 {
-    if (!root)
-        return;
-    QMultiHash<QString, int> childrenByParent;
+    byId.clear();
+    topByTitle.clear();
+    byId.reserve(folders.size());
     for (int i = 0; i < folders.size(); ++i)
-        childrenByParent.insert(folders.at(i).parentId, i);
-    for (const GoogleFolderEntry &entry : folders) {
-        if (entry.bParentIsRoot)
-            addSubtree(root, entry, childrenByParent, 0);
-    }
+        indexFolder(i);
 }
 
-void GoogleFolder::addSubtree(QTreeWidgetItem *parent, const GoogleFolderEntry &entry,
-                              const QMultiHash<QString, int> &childrenByParent, int depth) const
+void GoogleFolder::indexFolder(int position)
 {
-    QTreeWidgetItem *item = addCloudFolderItem(parent, entry.title, entry.id);
-    if (depth >= kMaxDepth)
-        return;
-    // In listing order (QMultiHash gives the latest insertion first).
-    QList<int> children = childrenByParent.values(entry.id);
-    std::sort(children.begin(), children.end());
-    for (int index : children) {
-        const GoogleFolderEntry &child = folders.at(index);
-        if (!child.bParentIsRoot && child.id != entry.id)
-            addSubtree(item, child, childrenByParent, depth + 1);
+    const GoogleFolderEntry &entry = folders.at(position);
+    byId.add(entry.id, position);
+    if (entry.bParentIsRoot)
+        topByTitle.add(entry.title, position);
+}
+
+void GoogleFolder::fillFolderTree(QTreeWidgetItem *root) const
+{
+    QVector<FolderNode> nodes;
+    nodes.reserve(folders.size());
+    for (const GoogleFolderEntry &entry : folders) {
+        FolderNode node;
+        node.name = entry.title;
+        node.id = entry.id;
+        node.key = entry.id;
+        node.parentKey = entry.parentId;
+        node.bTop = entry.bParentIsRoot;
+        node.bNested = !entry.bParentIsRoot;
+        nodes.append(node);
     }
+    fillFolderTreeFrom(root, nodes, kMaxDepth);
 }
 
 bool GoogleFolder::findFolder(const QString &strName, QString &strId, QString &strPath) const
 {
-    auto byId = [this](const QString &id) -> const GoogleFolderEntry * {
-        for (const GoogleFolderEntry &entry : folders) {
-            if (entry.id == id)
-                return &entry;
-        }
-        return nullptr;
-    };
     if (strId.isEmpty()) {
-        for (const GoogleFolderEntry &entry : folders) {
-            if (entry.bParentIsRoot && entry.title == strName) {
-                strId = entry.id;
-                strPath = entry.title;
-                return true;
-            }
-        }
-        return false;
+        const int at = topByTitle.find(strName);
+        if (at < 0)
+            return false;
+        strId = folders.at(at).id;
+        strPath = folders.at(at).title;
+        return true;
     }
     if (strId == rootFolderId()) {
         strPath = QStringLiteral("/");
         return true;
     }
-    const GoogleFolderEntry *entry = byId(strId);
-    if (!entry)
+    int at = byId.find(strId);
+    if (at < 0)
         return false;
     // Every level begins with "/", the top level as the deeper ones.
-    QStringList titles{entry->title};
-    const GoogleFolderEntry *at = entry;
-    for (int depth = 0; !at->bParentIsRoot && depth < kMaxDepth; ++depth) {
-        at = byId(at->parentId);
-        if (!at)
+    QStringList titles{folders.at(at).title};
+    for (int depth = 0; !folders.at(at).bParentIsRoot && depth < kMaxDepth; ++depth) {
+        at = byId.find(folders.at(at).parentId);
+        if (at < 0)
             break;
-        titles.prepend(at->title);
+        titles.prepend(folders.at(at).title);
     }
     strPath = QLatin1Char('/') + titles.join(QLatin1Char('/'));
     return true;

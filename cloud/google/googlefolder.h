@@ -1,10 +1,11 @@
 #pragma once
 
+#include "cloud/folderindex.h"
 #include "cloud/google/googlemanager.h"
 
 #include <QList>
-#include <QMultiHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 class QJsonObject;
@@ -62,15 +63,20 @@ private:
     void handleCreateReply(const QByteArray &body);
     void handleRefreshReply(QNetworkReply *reply, const QByteArray &body);
     void failOperation(int nListCode, int nCreateCode);
-    void addSubtree(QTreeWidgetItem *parent, const GoogleFolderEntry &entry,
-                    const QMultiHash<QString, int> &childrenByParent, int depth) const;
+    // Keeps the lookups in step with folders (replaced, or one appended).
+    void indexFolders();
+    void indexFolder(int position);
     static bool entryFrom(const QJsonObject &item, GoogleFolderEntry &entry);
 
     int nOperation = 0;
     QMutex mutex;
     QList<GoogleFolderEntry> folders;
     QList<GoogleFolderEntry> pendingFolders;
+    FolderIndex byId;
+    FolderIndex topByTitle; // folders directly under the root
     QString strPageToken; // the page a refresh interrupted
+    QSet<QString> seenPageTokens;
+    int nListPages = 0;
     QString strParentId;
     QString strName;
 };

@@ -141,7 +141,10 @@ void OneDriveFile::finishedRequest()
                 sendFragment();
         } else if (bSimpleUpload || nOffset >= nFileSize) {
             // Only the item in the answer says the file exists.
-            report(status == 200 || status == 201 ? 0 : -210);
+            const bool stored = (status == 200 || status == 201) && isStoredFileAnswer(body);
+            if (!stored)
+                qDebug() << "Not a stored file:" << status << redactSecrets(QString::fromUtf8(body.left(200)));
+            report(stored ? 0 : -210);
         } else {
             sendFragment();
         }

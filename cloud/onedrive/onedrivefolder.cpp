@@ -12,13 +12,15 @@
 #include <QTreeWidgetItem>
 #include <QUrlQuery>
 
-#include <algorithm>
-
 namespace {
 const char kSelect[] = "cTag,eTag,id,name,webUrl,parentReference,folder";
 
 // Deeper than any real tree; bounds the recursion on malformed answers.
 constexpr int kMaxDepth = 256;
+
+// Far more requests (one per folder with subfolders, one per further page)
+// than any drive needs; a service that keeps answering "more" is stopped here.
+constexpr int kMaxListRequests = 200000;
 
 // The drive's root as a parent path: "/drive/root:" for personal accounts,
 // "/drives/{drive-id}/root:" for work or school accounts.
@@ -98,6 +100,8 @@ int OneDriveFolder::listAllFolders()
     nOperation = RequestListFolders;
     setErrorCode(0);
     bListingOver = false;
+    seenNextLinks.clear();
+    nListRequests = 0;
     {
         QMutexLocker lock(&folderMutex);
         pendingFolders.clear();
@@ -121,6 +125,15 @@ int OneDriveFolder::downloadFolder(const QString &strNextLink, const QString &st
         failListing(-206);
         return -200;
     }
+    // A page asked for before, or more requests than any drive needs, would
+    // go on for ever.
+    if (++nListRequests > kMaxListRequests || (!strNextLink.isEmpty() && seenNextLinks.contains(strNextLink))) {
+        qDebug() << "Listing does not end after" << nListRequests << "requests";
+        failListing(-206);
+        return -206;
+    }
+    if (!strNextLink.isEmpty())
+        seenNextLinks.insert(strNextLink);
     QUrl url;
     int kind = RequestListFolders;
     if (!strNextLink.isEmpty()) {
@@ -284,6 +297,7 @@ void OneDriveFolder::handleListReply(int kind, const QByteArray &body)
     pendingFolders += received;
     if (pendingRequestCount() == 0) {
         folders = pendingFolders;
+        indexFolders();
         lock.unlock();
         bListingOver = true;
         emit finishedDownloadFolder(0, CloudOneDrive);
@@ -300,70 +314,86 @@ void OneDriveFolder::handleCreateReply(const QByteArray &body)
     {
         QMutexLocker lock(&folderMutex);
         folders.append(info);
+        indexFolder(folders.size() - 1);
     }
     emit finishedCreateFolder(0, CloudOneDrive, info.name, info.id);
+}
+
+void OneDriveFolder::indexFolders()
+{
+    byId.clear();
+    byId.reserve(folders.size());
+    nRoot = -1;
+    rootChildren.clear();
+    rootChildByName.clear();
+    rootChildByFolded.clear();
+    for (int i = 0; i < folders.size(); ++i)
+        indexFolder(i);
+}
+
+void OneDriveFolder::indexFolder(int position)
+{
+    const OneDriveFolderInfo &info = folders.at(position);
+    byId.add(info.id, position);
+    if (nRoot < 0 && info.parentId.isEmpty()) {
+        // The root is known only now: its children may have come before it.
+        nRoot = position;
+        for (int i = 0; i < position; ++i) {
+            if (folders.at(i).parentId == info.id)
+                rootChildren.append(i);
+        }
+        for (int i : qAsConst(rootChildren)) {
+            rootChildByName.add(folders.at(i).name, i);
+            rootChildByFolded.add(FolderIndex::folded(folders.at(i).name), i);
+        }
+    }
+    if (nRoot >= 0 && position != nRoot && info.parentId == folders.at(nRoot).id) {
+        rootChildren.append(position);
+        rootChildByName.add(info.name, position);
+        rootChildByFolded.add(FolderIndex::folded(info.name), position);
+    }
 }
 
 QString OneDriveFolder::rootFolderId() const
 {
     QMutexLocker lock(&folderMutex);
-    for (const OneDriveFolderInfo &info : folders) {
-        if (info.parentId.isEmpty())
-            return info.id;
-    }
-    return QString();
+    return nRoot < 0 ? QString() : folders.at(nRoot).id;
 }
 
 void OneDriveFolder::fillFolderTree(QTreeWidgetItem *item) const
 {
-    if (!item)
-        return;
     const QList<OneDriveFolderInfo> list = folderList();
-    QMultiHash<QString, int> childrenByParent;
-    for (int i = 0; i < list.size(); ++i)
-        childrenByParent.insert(list.at(i).parentId, i);
+    QVector<FolderNode> nodes;
+    nodes.reserve(list.size());
     for (const OneDriveFolderInfo &info : list) {
-        if (isTopLevel(info))
-            addSubtree(item, info, childrenByParent, list, 0);
+        FolderNode node;
+        node.name = info.name;
+        node.id = info.id;
+        node.key = info.id;
+        node.parentKey = info.parentId;
+        node.bTop = isTopLevel(info);
+        node.bNested = !node.bTop;
+        nodes.append(node);
     }
-}
-
-void OneDriveFolder::addSubtree(QTreeWidgetItem *parent, const OneDriveFolderInfo &info,
-                                const QMultiHash<QString, int> &childrenByParent,
-                                const QList<OneDriveFolderInfo> &list, int depth) const
-{
-    QTreeWidgetItem *item = addCloudFolderItem(parent, info.name, info.id);
-    if (depth >= kMaxDepth)
-        return;
-    // In listing order (QMultiHash gives the latest insertion first).
-    QList<int> children = childrenByParent.values(info.id);
-    std::sort(children.begin(), children.end());
-    for (int index : children) {
-        const OneDriveFolderInfo &child = list.at(index);
-        if (child.id != info.id && !isTopLevel(child))
-            addSubtree(item, child, childrenByParent, list, depth + 1);
-    }
+    fillFolderTreeFrom(item, nodes, kMaxDepth);
 }
 
 bool OneDriveFolder::findFolder(const QString &strName, QString &strId, QString &strPath) const
 {
-    const QList<OneDriveFolderInfo> list = folderList();
-    const QString root = rootFolderId();
-    auto topLevelNamed = [&](Qt::CaseSensitivity cs) {
-        for (const OneDriveFolderInfo &info : list) {
-            if (!root.isEmpty() && info.parentId == root && info.name.compare(strName, cs) == 0) {
-                strId = info.id;
-                strPath = info.name;
-                return true;
-            }
-        }
-        return false;
+    QMutexLocker lock(&folderMutex);
+    auto found = [&](int at) {
+        strId = folders.at(at).id;
+        strPath = folders.at(at).name;
+        return true;
     };
-    if (strId.isEmpty())
-        return topLevelNamed(Qt::CaseInsensitive);
-    for (const OneDriveFolderInfo &info : list) {
-        if (info.id != strId)
-            continue;
+    const bool bRoot = nRoot >= 0 && !folders.at(nRoot).id.isEmpty();
+    if (strId.isEmpty()) {
+        const int at = bRoot ? rootChildByFolded.find(FolderIndex::folded(strName)) : -1;
+        return at >= 0 && found(at);
+    }
+    const int at = byId.find(strId);
+    if (at >= 0) {
+        const OneDriveFolderInfo &info = folders.at(at);
         if (info.parentPath.isEmpty()) {
             strPath = QStringLiteral("/");
         } else {
@@ -374,7 +404,8 @@ bool OneDriveFolder::findFolder(const QString &strName, QString &strId, QString 
         return true;
     }
     // A stale identifier: only an exact name is trusted.
-    return topLevelNamed(Qt::CaseSensitive);
+    const int exact = bRoot ? rootChildByName.find(strName) : -1;
+    return exact >= 0 && found(exact);
 }
 
 void OneDriveFolder::errorRequest(QNetworkReply::NetworkError error)

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "cloud/folderindex.h"
 #include "cloud/onedrive/onedrivemanager.h"
 
 #include <QList>
-#include <QMultiHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 class QJsonObject;
@@ -65,18 +66,27 @@ private:
     void handleRefreshReply(QNetworkReply *reply, const QByteArray &body);
     void failListing(int nErrorCode);
     void failOperation(int nListCode, int nCreateCode);
-    void addSubtree(QTreeWidgetItem *parent, const OneDriveFolderInfo &info,
-                    const QMultiHash<QString, int> &childrenByParent, const QList<OneDriveFolderInfo> &list,
-                    int depth) const;
+    // Keeps the lookups in step with folders (replaced, or one appended);
+    // called with folderMutex held.
+    void indexFolders();
+    void indexFolder(int position);
     static OneDriveFolderInfo infoFrom(const QJsonObject &item);
 
     int nOperation = 0;
     mutable QMutex folderMutex;
     QList<OneDriveFolderInfo> folders;
     QList<OneDriveFolderInfo> pendingFolders;
+    // Under folderMutex, as the lists.
+    FolderIndex byId;
+    int nRoot = -1;                // the first record without a parent
+    QList<int> rootChildren;       // records whose parent is that root, in order
+    FolderIndex rootChildByName;   // among those: exact name
+    FolderIndex rootChildByFolded; // among those: name, letter case folded
     QString strParentId;
     QString strName;
     // The running listing has reported its end: the answers still in
     // flight (aborted, or late) must not report again.
     bool bListingOver = false;
+    QSet<QString> seenNextLinks;
+    int nListRequests = 0;
 };

@@ -5,6 +5,11 @@
 #include "app/configfile.h"
 #include "app/errormessage.h"
 #include "app/globals.h"
+#include "cloud/cloudfolderdialog.h"
+#include "cloud/downloadfolderdialog.h"
+#include "cloud/dropbox/dropboxfolder.h"
+#include "cloud/foldernamedialog.h"
+#include "cloud/uploadingdialog.h"
 #include "ptessark.h"
 #include "scan/progressdialog.h"
 #include "scan/searchscannerdialog.h"
@@ -387,6 +392,19 @@ void TestTranslation::dialogsInGerman()
         QCOMPARE(dialog.findChild<QLabel *>("labelWarmingUpInfo")->text(),
                  QString::fromUtf8("Das Gerät wärmt sich auf..."));
         checkNoKeysOrEnglish(&dialog);
+    }
+    {
+        // The cloud dialogs, with nothing started: no folder object is lent
+        // to the wait dialog and the upload dialog is given no page.
+        DropboxFolder folders;
+        CloudFolderDialog browser(QString("Lumerith V2"));
+        browser.setDropboxFolder(&folders);
+        QCOMPARE(browser.windowTitle(), QString("Ordner suchen"));
+        FolderNameDialog name;
+        DownloadFolderDialog wait(QString("Lumerith V2"));
+        UploadingDialog upload(QString("Lumerith V2"), nullptr, 4);
+        for (QDialog *dialog : std::initializer_list<QDialog *>{&browser, &name, &wait, &upload})
+            checkNoKeysOrEnglish(dialog);
     }
     {
         SearchScannerDialog dialog;

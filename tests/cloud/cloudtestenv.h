@@ -2,10 +2,12 @@
 
 #include "app/configfile.h"
 #include "app/globals.h"
+#include "cloud/oauthsignin.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QString>
 #include <QTcpServer>
@@ -36,6 +38,34 @@ inline bool setUpCloudConfig(const QMap<QString, QString> &cloudValues)
 inline void storeDropboxToken(const QString &token)
 {
     writeHexValue(configFile().uiConfigFile(), QStringLiteral("dropbox/AccessToken"), token);
+}
+
+// The tokens of Google Drive or OneDrive as a sign-in leaves them, good for an hour.
+inline void storeOAuthTokens(int nCloudService, const QString &access, const QString &refresh)
+{
+    OAuthTokens tokens(nCloudService);
+    tokens.saveAccessToken(access);
+    tokens.storeRefreshToken(refresh);
+    tokens.saveExpiresIn(OAuthTokens::now() + 3600);
+}
+
+// Uploads a file through a service's file object and waits for its one
+// result: the code, or 1 (none in time), 2 (not exactly one result naming
+// the file), 3 (the start's code and the result disagree).
+template <class File>
+inline int uploadAndWait(File &file, const QString &folder, const QString &path, int nImageType = 1,
+                         int timeoutMs = 60000)
+{
+    QSignalSpy done(&file, &File::finishedCreateFile);
+    const int started = file.createFile(folder, path, nImageType);
+    // A real event loop: waiting in steps with sleeps between would pace the transfer.
+    if (done.isEmpty() && !done.wait(timeoutMs))
+        return 1;
+    QTest::qWait(20); // exactly one result
+    if (done.count() != 1 || done.at(0).at(1).toString() != path || !done.at(0).at(2).toString().isEmpty())
+        return 2;
+    const int code = done.at(0).at(0).toInt();
+    return started != 0 && started != code ? 3 : code;
 }
 
 // A file of the given size whose bytes depend on their offset, so that a

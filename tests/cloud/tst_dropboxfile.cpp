@@ -28,7 +28,7 @@ QList<Step> stepsOf(const QList<FakeDropbox::Request> &requests)
 {
     QList<Step> steps;
     for (const FakeDropbox::Request &r : requests) {
-        const QJsonObject cursor = r.arg.value("cursor").toObject();
+        const QJsonObject cursor = FakeDropbox::argOf(r).value("cursor").toObject();
         steps << Step{r.path.mid(QString("/2/files/upload_session/").size()),
                       cursor.isEmpty() ? -1 : qint64(cursor.value("offset").toDouble()), r.bodySize};
     }
@@ -78,7 +78,6 @@ private slots:
     void slowButSteadyTransferCompletes();
 
 private:
-    int upload(DropboxFile &file, const QString &folder, const QString &path, int timeoutMs = 60000);
     std::unique_ptr<FakeDropbox> fake;
     QString dir;
 };
@@ -104,23 +103,6 @@ void TestDropboxFile::cleanup()
     QDir().mkpath(dir);
 }
 
-int TestDropboxFile::upload(DropboxFile &file, const QString &folder, const QString &path, int timeoutMs)
-{
-    QSignalSpy done(&file, &DropboxFile::finishedCreateFile);
-    const int started = file.createFile(folder, path, 1);
-    if (started != 0)
-        return started;
-    if (!done.wait(timeoutMs) && done.isEmpty())
-        return 1;
-    // Exactly one result per file.
-    QTest::qWait(20);
-    if (done.count() != 1)
-        return 2;
-    if (done.at(0).at(1).toString() != path || !done.at(0).at(2).toString().isEmpty())
-        return 3;
-    return done.at(0).at(0).toInt();
-}
-
 void TestDropboxFile::chunkSequence_data()
 {
     QTest::addColumn<qint64>("size");
@@ -144,13 +126,13 @@ void TestDropboxFile::chunkSequence()
     QVERIFY(writePatternFile(path, size));
 
     DropboxFile file;
-    QCOMPARE(upload(file, "/Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "/Scan", path), 0);
     QCOMPARE(stepsOf(fake->requests()), steps);
     for (const FakeDropbox::Request &r : fake->requests()) {
         QCOMPARE(r.status, 200);
-        QCOMPARE(r.host, QString("content"));
+        QCOMPARE(r.role, QString("content"));
     }
-    const QJsonObject commit = fake->requests().last().arg.value("commit").toObject();
+    const QJsonObject commit = FakeDropbox::argOf(fake->requests().last()).value("commit").toObject();
     QCOMPARE(commit.value("path").toString(), QString("/Scan/page_0001.jpg"));
     QCOMPARE(commit.value("mode").toString(), QString("add"));
     QCOMPARE(commit.value("autorename").toBool(), true);
@@ -169,12 +151,12 @@ void TestDropboxFile::fileThatShrinksFinishesEmpty()
     const QString path = dir + "/shrinking.jpg";
     QVERIFY(writePatternFile(path, kChunk + 4096));
     // Cut the file while the first chunk's answer is on its way.
-    connect(fake.get(), &FakeDropbox::requestFinished, this, [path](const QString &p) {
+    connect(fake.get(), &FakeDropbox::requestFinished, this, [path](const QString &, const QString &p) {
         if (p.endsWith("/start"))
             QFile::resize(path, 1000);
     });
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path), 0);
+    QCOMPARE(uploadAndWait(file, "/", path), 0);
     QCOMPARE(stepsOf(fake->requests()), (QList<Step>{{"start", -1, kChunk}, {"finish", kChunk, 0}}));
     QCOMPARE(fake->file("/shrinking.jpg").size, kChunk);
 }
@@ -185,9 +167,9 @@ void TestDropboxFile::nameOutsideAsciiArrivesIntact()
     const QString path = dir + "/" + name;
     QVERIFY(writePatternFile(path, 5000));
     DropboxFile file;
-    QCOMPARE(upload(file, QString::fromUtf8("/Scän"), path), 0);
+    QCOMPARE(uploadAndWait(file, QString::fromUtf8("/Scän"), path), 0);
     // The header went out as ASCII (the fake refuses anything else) and means the same name.
-    QVERIFY(fake->requests().last().apiArg.contains("Sc\\u00e4n"));
+    QVERIFY(fake->requests().last().header("dropbox-api-arg").contains("Sc\\u00e4n"));
     QVERIFY(fake->hasFile(QString::fromUtf8("/Scän/") + name));
     QCOMPARE(fake->file(QString::fromUtf8("/Scän/") + name).md5, md5Of(path));
 }
@@ -197,8 +179,8 @@ void TestDropboxFile::sameNameTwiceIsRenamed()
     const QString path = dir + "/page.pdf";
     QVERIFY(writePatternFile(path, 100));
     DropboxFile file;
-    QCOMPARE(upload(file, "Scan", path), 0);
-    QCOMPARE(upload(file, "Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "Scan", path), 0);
     QVERIFY(fake->hasFile("/Scan/page.pdf"));
     QVERIFY(fake->hasFile("/Scan/page (1).pdf"));
 }
@@ -209,7 +191,7 @@ void TestDropboxFile::fullAccount()
     QVERIFY(writePatternFile(path, 3000));
     fake->setAccountFull(true);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path), -211);
+    QCOMPARE(uploadAndWait(file, "/", path), -211);
     QCOMPARE(fake->requests().last().status, 409);
     QVERIFY(!fake->hasFile("/full.jpg"));
 }
@@ -236,7 +218,7 @@ void TestDropboxFile::rejectedTokenMeansSignInAgain()
     fake->setTokenExpired(true);
     QVERIFY(writePatternFile(dir + "/a.jpg", 10));
     DropboxFile file;
-    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -200);
+    QCOMPARE(uploadAndWait(file, "/", dir + "/a.jpg"), -200);
     QCOMPARE(fake->requests().last().status, 401);
     QVERIFY(DropboxAuthorization().accessToken().isEmpty());
 }
@@ -256,7 +238,7 @@ void TestDropboxFile::finishThatIsNoFileFails()
     QVERIFY(writePatternFile(dir + "/a.jpg", 10));
     fake->setCannedFinishAnswer(answer);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", dir + "/a.jpg"), -210);
+    QCOMPARE(uploadAndWait(file, "/", dir + "/a.jpg"), -210);
 }
 
 void TestDropboxFile::cancelGivesMinusSix()
@@ -281,7 +263,7 @@ void TestDropboxFile::stalledTransferTimesOut()
     fake->setHang(true);
     ScopedCloudRequestTimeout shortTimeout(700);
     DropboxFile file;
-    QCOMPARE(upload(file, "/", path, 10000), -212);
+    QCOMPARE(uploadAndWait(file, "/", path, 1, 10000), -212);
     QCOMPARE(file.errorCode(), -212);
 }
 
@@ -298,7 +280,7 @@ void TestDropboxFile::slowButSteadyTransferCompletes()
     DropboxFile file;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(upload(file, "/", path, 30000), 0);
+    QCOMPARE(uploadAndWait(file, "/", path, 1, 30000), 0);
     QVERIFY2(clock.elapsed() > 2000, "the transfer must outlast the time-out to show anything");
     QCOMPARE(fake->file("/slow.jpg").md5, md5Of(path));
 }

@@ -55,7 +55,6 @@ private slots:
     void cancelAndTimeout();
 
 private:
-    int upload(GoogleFile &file, const QString &path, int type = 1);
     std::unique_ptr<FakeGoogle> fake;
     QString dir;
 };
@@ -75,10 +74,7 @@ void TestGoogleDrive::init()
                               {"GoogleClientId", "fake-client"},
                               {"GoogleClientSecret", "fake-secret"}}));
     fake->oauth.addTokens("token-1", "refresh-1");
-    OAuthTokens tokens(CloudGoogleDrive);
-    tokens.saveAccessToken("token-1");
-    tokens.storeRefreshToken("refresh-1");
-    tokens.saveExpiresIn(OAuthTokens::now() + 3600);
+    storeOAuthTokens(CloudGoogleDrive, "token-1", "refresh-1");
 }
 
 void TestGoogleDrive::cleanup()
@@ -86,20 +82,6 @@ void TestGoogleDrive::cleanup()
     fake.reset();
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
-}
-
-int TestGoogleDrive::upload(GoogleFile &file, const QString &path, int type)
-{
-    QSignalSpy done(&file, &GoogleFile::finishedCreateFile);
-    const int started = file.createFile("root", path, type);
-    // A real event loop: waiting in steps with sleeps between would pace the transfer.
-    if (done.isEmpty() && !done.wait(30000))
-        return 1;
-    QTest::qWait(20); // exactly one result
-    if (done.count() != 1 || done.at(0).at(1).toString() != path || !done.at(0).at(2).toString().isEmpty())
-        return 2;
-    const int code = done.at(0).at(0).toInt();
-    return started != 0 && started != code ? 3 : code;
 }
 
 void TestGoogleDrive::listing_data()
@@ -213,7 +195,7 @@ void TestGoogleDrive::upload()
     const QString path = dir + "/page_0001.bin";
     QVERIFY(writePatternFile(path, size));
     GoogleFile file;
-    QCOMPARE(upload(file, path, type), 0);
+    QCOMPARE(uploadAndWait(file, "root", path, type), 0);
 
     const auto sessions = fake->requests("/upload/drive/v2/files");
     QCOMPARE(sessions.size(), 2);
@@ -250,7 +232,7 @@ void TestGoogleDrive::uploadRefused()
         fake->oauth.expireAccessTokens();
     QVERIFY(writePatternFile(dir + "/a.jpg", 100));
     GoogleFile file;
-    QCOMPARE(upload(file, dir + "/a.jpg"), code);
+    QCOMPARE(uploadAndWait(file, "root", dir + "/a.jpg"), code);
     QCOMPARE(fake->requests().last().status, tokenRejected ? 401 : 403);
     QVERIFY(fake->itemsTitled("a.jpg").isEmpty());
 }
@@ -284,7 +266,7 @@ void TestGoogleDrive::tokenRefreshedFirst()
     if (fileExists)
         QVERIFY(writePatternFile(dir + "/a.jpg", 100));
     GoogleFile file;
-    QCOMPARE(upload(file, dir + "/a.jpg"), code);
+    QCOMPARE(uploadAndWait(file, "root", dir + "/a.jpg"), code);
     QCOMPARE(tokens.accessToken().isEmpty() && tokens.refreshToken().isEmpty(), signedOut);
     if (refresh == "answered" && fileExists) {
         // The refresh went first, and the new token carried the upload.

@@ -52,7 +52,6 @@ private slots:
     void uploadRefused();
 
 private:
-    int upload(OneDriveFile &file, const QString &folder, const QString &path);
     std::unique_ptr<FakeGraph> fake;
     QString dir;
 };
@@ -72,10 +71,7 @@ void TestOneDrive::init()
                               {"OneDriveClientId", "fake-client"},
                               {"OneDriveClientSecret", "fake-secret"}}));
     fake->oauth.addTokens("token-1", "refresh-1");
-    OAuthTokens tokens(CloudOneDrive);
-    tokens.saveAccessToken("token-1");
-    tokens.storeRefreshToken("refresh-1");
-    tokens.saveExpiresIn(OAuthTokens::now() + 3600);
+    storeOAuthTokens(CloudOneDrive, "token-1", "refresh-1");
 }
 
 void TestOneDrive::cleanup()
@@ -83,20 +79,6 @@ void TestOneDrive::cleanup()
     fake.reset();
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
-}
-
-int TestOneDrive::upload(OneDriveFile &file, const QString &folder, const QString &path)
-{
-    QSignalSpy done(&file, &OneDriveFile::finishedCreateFile);
-    const int started = file.createFile(folder, path, 1);
-    // A real event loop: waiting in steps with sleeps between would pace the transfer.
-    if (done.isEmpty() && !done.wait(30000))
-        return 1;
-    QTest::qWait(20); // exactly one result
-    if (done.count() != 1 || done.at(0).at(1).toString() != path || !done.at(0).at(2).toString().isEmpty())
-        return 2;
-    const int code = done.at(0).at(0).toInt();
-    return started != 0 && started != code ? 3 : code;
 }
 
 void TestOneDrive::joinPathRules_data()
@@ -224,7 +206,7 @@ void TestOneDrive::upload()
     const QString path = dir + QString::fromUtf8("/Scän 1.jpg");
     QVERIFY(writePatternFile(path, size));
     OneDriveFile file;
-    QCOMPARE(upload(file, "Scan", path), 0);
+    QCOMPARE(uploadAndWait(file, "Scan", path), 0);
     QStringList sent;
     for (const auto &r : fake->requests("/up/"))
         sent << QString::fromLatin1(r.header("content-range"));
@@ -235,7 +217,7 @@ void TestOneDrive::upload()
     QCOMPARE(stored.size, size);
     QCOMPARE(stored.md5, md5Of(path));
     // The same name again is renamed by the service, not refused.
-    QCOMPARE(upload(file, "/Scan/", path), 0);
+    QCOMPARE(uploadAndWait(file, "/Scan/", path), 0);
     QCOMPARE(fake->childNames(fake->itemAt("/Scan").id).size(), 2);
 }
 
@@ -275,7 +257,7 @@ void TestOneDrive::uploadRefused()
     if (fault != "deleted")
         QVERIFY(writePatternFile(path, fault == "full-empty" ? 0 : 6 * 1048576));
     OneDriveFile file;
-    QCOMPARE(upload(file, fault == "folder" ? "/Missing" : "/Scan", path), code);
+    QCOMPARE(uploadAndWait(file, fault == "folder" ? "/Missing" : "/Scan", path), code);
     QCOMPARE(tokens.accessToken().isEmpty() && tokens.refreshToken().isEmpty(), signedOut);
     if (fault == "refresh") {
         QCOMPARE(fake->requests().first().path, QString("/common/oauth2/v2.0/token"));

@@ -27,11 +27,11 @@ int main(int argc, char **argv)
     fake.setMaxRequestBody(parser.value("max-request").toLongLong());
     if (!fake.start())
         return 1;
-    QObject::connect(&fake, &FakeDropbox::requestFinished, &app, [&fake](const QString &path, int status) {
+    QObject::connect(&fake, &FakeDropbox::requestFinished, &app, [&fake](const QString &, const QString &path, int status) {
         // Committed files are reported so the caller can check them.
         if (path == QLatin1String("/2/files/upload_session/finish") && status == 200) {
-            const FakeDropbox::Request r = fake.requests().last();
-            const FakeDropbox::File f = fake.file(r.arg.value("commit").toObject().value("path").toString());
+            // The file as stored: a commit to a taken name is stored renamed.
+            const FakeDropbox::File f = fake.file(fake.lastCommitted());
             std::printf("committed %lld %s\n", static_cast<long long>(f.size), f.md5.toHex().constData());
             std::fflush(stdout);
         }

@@ -195,8 +195,7 @@ private:
 };
 
 FakeEvernote::FakeEvernote(QObject *parent)
-    : QObject(parent)
-    , endpoint([this](const FakeHttpEndpoint::Request &r) { return handle(r); })
+    : FakeHttpService(parent)
     , nExpiresMs(QDateTime::currentMSecsSinceEpoch() + 365LL * 24 * 3600 * 1000)
 {
 }
@@ -205,12 +204,12 @@ FakeEvernote::~FakeEvernote() = default;
 
 bool FakeEvernote::start()
 {
-    return endpoint.start();
+    return listen({QStringLiteral("evernote")});
 }
 
 QString FakeEvernote::base() const
 {
-    return endpoint.base();
+    return FakeHttpService::base(QStringLiteral("evernote"));
 }
 
 QString FakeEvernote::noteStoreUrl() const
@@ -254,16 +253,18 @@ edam::Notebook FakeEvernote::addNotebook(const QString &name, const QString &sta
     return nb;
 }
 
-FakeHttpEndpoint::Answer FakeEvernote::handle(const FakeHttpEndpoint::Request &request)
+void FakeEvernote::handle(Request &r)
 {
-    const QString path = request.path();
-    if (path == QLatin1String("/oauth") && request.method == "GET")
-        return oauth(request);
-    if (path == QLatin1String("/OAuth.action") && request.method == "GET")
-        return authorizePage(request);
-    if (path == QLatin1String(kNoteStorePath) && request.method == "POST")
-        return noteStore(request);
-    return {404, "text/html", "<html><body>Not found</body></html>", {}, false};
+    if (r.path == QLatin1String("/oauth") && r.method == QLatin1String("GET"))
+        oauth(r);
+    else if (r.path == QLatin1String("/OAuth.action") && r.method == QLatin1String("GET"))
+        authorizePage(r);
+    else if (r.path == QLatin1String("/OAuth.action") && r.method == QLatin1String("POST"))
+        authorizeForm(r);
+    else if (r.path == QLatin1String(kNoteStorePath) && r.method == QLatin1String("POST"))
+        noteStore(r);
+    else
+        answer(r, 404, "<html><body>Not found</body></html>", {{"Content-Type", "text/html"}});
 }
 
 bool FakeEvernote::verifySignedRequest(const QUrlQuery &query, const QString &tokenSecret, QString &why)
@@ -290,9 +291,9 @@ bool FakeEvernote::verifySignedRequest(const QUrlQuery &query, const QString &to
     return true;
 }
 
-FakeHttpEndpoint::Answer FakeEvernote::oauth(const FakeHttpEndpoint::Request &request)
+void FakeEvernote::oauth(Request &r)
 {
-    const QUrlQuery query = request.query();
+    const QUrlQuery &query = r.query;
     const QString token = query.queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
     QString why;
     QByteArray answer;
@@ -322,34 +323,90 @@ FakeHttpEndpoint::Answer FakeEvernote::oauth(const FakeHttpEndpoint::Request &re
                      + "&edam_webApiUrlPrefix=" + enc(base() + "/shard/s1/");
         }
     }
+    const QList<QPair<QByteArray, QByteArray>> form{{"Content-Type", "application/x-www-form-urlencoded"}};
     if (!why.isEmpty()) {
         oauthRefusals.append(why);
-        return {401, "application/x-www-form-urlencoded", "oauth_problem=" + why.toLatin1(), {}, false};
+        FakeHttpService::answer(r, 401, "oauth_problem=" + why.toLatin1(), form);
+        return;
     }
-    return {200, "application/x-www-form-urlencoded", answer, {}, false};
+    FakeHttpService::answer(r, 200, answer, form);
 }
 
-FakeHttpEndpoint::Answer FakeEvernote::authorizePage(const FakeHttpEndpoint::Request &request)
+QByteArray FakeEvernote::authorizeRedirect(const QString &token, bool bAllowed)
 {
-    const QString token = request.query().queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
-    if (!callbacks.contains(token))
-        return {400, "text/html", "<html><body>Unknown request token</body></html>", {}, false};
     QByteArray location = callbacks.value(token).toUtf8() + "?oauth_token=" + enc(token);
-    if (!bUserDeclines) {
+    if (bAllowed) {
         const QString verifier = QString::number(QRandomGenerator::global()->generate64(), 16).toUpper();
         temporaryTokens.insert(token, verifier);
         location += "&oauth_verifier=" + enc(verifier) + "&sandbox_lnb=false";
     }
-    return {302, "text/html", QByteArray(), {{"Location", location}}, false};
+    return location;
 }
 
-FakeHttpEndpoint::Answer FakeEvernote::noteStore(const FakeHttpEndpoint::Request &request)
+void FakeEvernote::authorizePage(Request &r)
 {
-    if (request.headers.value("content-type") != "application/x-thrift")
-        return {415, "text/html", "<html><body>Unsupported media type</body></html>", {}, false};
-    const auto bodyBuffer = [&request]() {
-        return std::make_shared<TMemoryBuffer>(reinterpret_cast<uint8_t *>(const_cast<char *>(request.body.data())),
-                                               uint32_t(request.body.size()));
+    const QList<QPair<QByteArray, QByteArray>> html{{"Content-Type", "text/html"}};
+    const QString token = r.query.queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
+    if (!callbacks.contains(token)) {
+        answer(r, 400, "<html><body>Unknown request token</body></html>", html);
+        return;
+    }
+    bool remembered = false;
+    for (const QByteArray &cookie : r.header("cookie").split(';')) {
+        const QByteArray pair = cookie.trimmed();
+        remembered = remembered || (pair.startsWith("session=") && sessions.contains(QString::fromLatin1(pair.mid(8))));
+    }
+    if (bSignInForm && !remembered) {
+        ++nSignInForms;
+        const QByteArray page = "<!DOCTYPE html><html><head><title>Sign in</title></head><body>"
+                                "<form method=\"POST\" action=\"/OAuth.action\">"
+                                "<input type=\"hidden\" name=\"oauth_token\" value=\"" + enc(token) + "\">"
+                                "<input name=\"username\" id=\"username\"><input type=\"password\" name=\"password\">"
+                                "<button type=\"submit\" id=\"allow\" name=\"authorize\" value=\"1\">Authorize</button>"
+                                "<button type=\"submit\" id=\"deny\" name=\"decline\" value=\"1\">Decline</button>"
+                                "</form></body></html>";
+        answer(r, 200, page, html);
+        return;
+    }
+    answer(r, 302, QByteArray(), html + QList<QPair<QByteArray, QByteArray>>{{"Location", authorizeRedirect(token, !bUserDeclines)}});
+}
+
+void FakeEvernote::authorizeForm(Request &r)
+{
+    const QUrlQuery form(QString::fromLatin1(r.body).replace('+', ' '));
+    const QString token = form.queryItemValue(QStringLiteral("oauth_token"), QUrl::FullyDecoded);
+    if (!callbacks.contains(token)) {
+        answer(r, 400, "<html><body>Unknown request token</body></html>", {{"Content-Type", "text/html"}});
+        return;
+    }
+    const bool allowed = form.hasQueryItem(QStringLiteral("authorize"));
+    QList<QPair<QByteArray, QByteArray>> headers{{"Content-Type", "text/html"}, {"Location", authorizeRedirect(token, allowed)}};
+    if (allowed) {
+        // The browser stays signed in: the next visit is not asked again.
+        const QString session = QString::number(QRandomGenerator::global()->generate64(), 16);
+        sessions.insert(session);
+        headers.append({"Set-Cookie", "session=" + session.toLatin1() + "; Path=/; Max-Age=86400"});
+    }
+    answer(r, 302, QByteArray(), headers);
+}
+
+void FakeEvernote::setHoldNotes(bool b)
+{
+    bHoldNotes = b;
+    if (!b)
+        releaseHeld();
+}
+
+void FakeEvernote::noteStore(Request &r)
+{
+    const QList<QPair<QByteArray, QByteArray>> thrift{{"Content-Type", "application/x-thrift"}};
+    if (r.header("content-type") != "application/x-thrift") {
+        answer(r, 415, "<html><body>Unsupported media type</body></html>", {{"Content-Type", "text/html"}});
+        return;
+    }
+    const auto bodyBuffer = [&r]() {
+        return std::make_shared<TMemoryBuffer>(reinterpret_cast<uint8_t *>(const_cast<char *>(r.body.data())),
+                                               uint32_t(r.body.size()));
     };
     auto out = std::make_shared<TMemoryBuffer>();
     std::string method;
@@ -359,18 +416,35 @@ FakeHttpEndpoint::Answer FakeEvernote::noteStore(const FakeHttpEndpoint::Request
         apache::thrift::protocol::TMessageType type;
         int32_t seqid = 0;
         peek.readMessageBegin(method, type, seqid);
+        if (method == "createNote" && bHoldNotes) {
+            r.bHold = true;
+            return;
+        }
         callList.append({QString::fromStdString(method), 0, 0});
-        if (QString::fromStdString(method) == strHangOn)
-            return {200, "application/x-thrift", QByteArray(), {}, true};
+        if (QString::fromStdString(method) == strHangOn) {
+            r.bHang = true;
+            return;
+        }
+        if (method == "createNote" && nFailNotes > 0) {
+            --nFailNotes;
+            answer(r, nFailStatus, "service unavailable", thrift);
+            return;
+        }
+        if (method == "createNote" && nResetNotes > 0) {
+            --nResetNotes;
+            r.bReset = true;
+            return;
+        }
         edam::NoteStoreProcessor processor(std::make_shared<FakeNoteStoreHandler>(*this));
         processor.process(std::make_shared<TBinaryProtocol>(bodyBuffer(), 0, 0, true, true), std::make_shared<TBinaryProtocol>(out),
                           nullptr);
     } catch (const apache::thrift::TException &e) {
-        return {400, "text/html", QByteArray("<html><body>") + e.what() + "</body></html>", {}, false};
+        answer(r, 400, QByteArray("<html><body>") + e.what() + "</body></html>", {{"Content-Type", "text/html"}});
+        return;
     }
-    QByteArray answer = QByteArray::fromStdString(out->getBufferAsString());
+    QByteArray reply = QByteArray::fromStdString(out->getBufferAsString());
     const auto filter = filters.value(QString::fromStdString(method));
     if (filter)
-        answer = filter(answer);
-    return {200, "application/x-thrift", answer, {}, false};
+        reply = filter(reply);
+    answer(r, 200, reply, thrift);
 }

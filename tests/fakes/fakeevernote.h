@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fakes/fakehttpendpoint.h"
+#include "fakes/fakehttpservice.h"
 
 #include "notestore/notestore_types.h"
 
@@ -31,7 +31,7 @@
 // notebooks and notes, numbers every change with an update sequence number,
 // hands notebooks out in chunks and enforces the service's rules (token,
 // names, ENML with matching MD5, note size limit, monthly quota).
-class FakeEvernote : public QObject
+class FakeEvernote : public FakeHttpService
 {
     Q_OBJECT
 public:
@@ -74,6 +74,24 @@ public:
     void setAnswerFilter(const QString &method, std::function<QByteArray(QByteArray)> filter);
     // Never answers that method.
     void setHangOn(const QString &method) { strHangOn = method; }
+    // Holds createNote calls unanswered (and undone) until holding stops.
+    void setHoldNotes(bool b);
+    int heldNotes() const { return heldCount(); }
+    // The next n createNote calls get an answer that is no note store reply,
+    // with this HTTP status.
+    void failNextNotes(int n, int status = 200)
+    {
+        nFailNotes = n;
+        nFailStatus = status;
+    }
+    // The next n createNote calls lose their connection instead of an answer.
+    void resetNextNotes(int n) { nResetNotes = n; }
+
+    // The authorization page as a sign-in form (Authorize, Decline) that
+    // remembers a signed-in browser by a session cookie and then redirects
+    // at once; without it the page redirects at once every time.
+    void setSignInForm(bool b) { bSignInForm = b; }
+    int signInForms() const { return nSignInForms; }
 
     edam::Notebook addNotebook(const QString &name, const QString &stack = QString());
     // A change that is not a notebook (a note elsewhere): raises the update count.
@@ -83,18 +101,21 @@ public:
     QList<edam::Note> notes() const { return noteList; }
     QList<Call> calls() const { return callList; }
 
+protected:
+    void handle(Request &r) override;
+
 private:
     friend class FakeNoteStoreHandler;
 
-    FakeHttpEndpoint::Answer handle(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer oauth(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer authorizePage(const FakeHttpEndpoint::Request &request);
-    FakeHttpEndpoint::Answer noteStore(const FakeHttpEndpoint::Request &request);
+    void oauth(Request &r);
+    void authorizePage(Request &r);
+    void authorizeForm(Request &r);
+    QByteArray authorizeRedirect(const QString &token, bool bAllowed);
+    void noteStore(Request &r);
     bool verifySignedRequest(const QUrlQuery &query, const QString &tokenSecret, QString &why);
     qint64 serviceTimeMs() const;
     QString newGuid();
 
-    FakeHttpEndpoint endpoint;
     QString strConsumerKey = QStringLiteral("tam-vek");
     QString strConsumerSecret = QStringLiteral("5d0f1e93ab7c2e68");
     QString strTemporarySecret = QStringLiteral("tsec-4711");
@@ -116,6 +137,13 @@ private:
     qint64 nUploaded = 0;
     QHash<QString, std::function<QByteArray(QByteArray)>> filters;
     QString strHangOn;
+    bool bHoldNotes = false;
+    int nFailNotes = 0;
+    int nFailStatus = 200;
+    int nResetNotes = 0;
+    bool bSignInForm = false;
+    int nSignInForms = 0;
+    QSet<QString> sessions; // cookies of signed-in browsers
 
     int nUpdateCount = 0;
     int nextGuid = 1;

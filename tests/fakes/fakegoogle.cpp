@@ -58,6 +58,16 @@ QList<FakeGoogle::Item> FakeGoogle::itemsTitled(const QString &title) const
     return out;
 }
 
+QList<FakeGoogle::Item> FakeGoogle::children(const QString &parentId) const
+{
+    QList<Item> out;
+    for (const QString &id : order) {
+        if (items.value(id).parents.contains(resolve(parentId)))
+            out << items.value(id);
+    }
+    return out;
+}
+
 QJsonObject FakeGoogle::itemJson(const Item &item) const
 {
     const QString self = base("api") + "/drive/v2/files/";

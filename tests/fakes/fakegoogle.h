@@ -41,6 +41,8 @@ public:
     QString addFolder(const QString &title, const QString &parentId = QString());
     QString addSharedFolder(const QString &title);
     QList<Item> itemsTitled(const QString &title) const;
+    // The items whose parents include this folder, in creation order.
+    QList<Item> children(const QString &parentId) const;
     Item item(const QString &id) const { return items.value(id); }
 
 protected:

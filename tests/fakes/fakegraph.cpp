@@ -35,7 +35,7 @@ QString FakeGraph::newItem(const QString &name, const QString &parentId, bool bF
     item.parentId = parentId.isEmpty() ? rootId() : parentId;
     item.bFolder = bFolder;
     items.insert(item.id, item);
-    order << item.id;
+    children[item.parentId] << item.id;
     return item.id;
 }
 
@@ -62,9 +62,8 @@ FakeGraph::Item FakeGraph::itemAt(const QString &path) const
     QString at = rootId();
     for (const QString &name : path.split('/', Qt::SkipEmptyParts)) {
         QString next;
-        for (const QString &id : order) {
-            const Item &item = items[id];
-            if (item.parentId == at && item.name.compare(name, Qt::CaseInsensitive) == 0)
+        for (const QString &id : children.value(at)) {
+            if (items[id].name.compare(name, Qt::CaseInsensitive) == 0)
                 next = id;
         }
         if (next.isEmpty())
@@ -77,10 +76,8 @@ FakeGraph::Item FakeGraph::itemAt(const QString &path) const
 QStringList FakeGraph::childNames(const QString &parentId) const
 {
     QStringList names;
-    for (const QString &id : order) {
-        if (items.value(id).parentId == parentId)
-            names << items.value(id).name;
-    }
+    for (const QString &id : children.value(parentId))
+        names << items.value(id).name;
     return names;
 }
 
@@ -112,7 +109,7 @@ QJsonObject FakeGraph::itemJson(const Item &item) const
     }
     o.insert("parentReference", parent);
     if (item.bFolder)
-        o.insert("folder", QJsonObject{{"childCount", childNames(item.id).size()}});
+        o.insert("folder", QJsonObject{{"childCount", children.value(item.id).size()}});
     else
         o.insert("file", QJsonObject{{"mimeType", "application/octet-stream"}});
     return o;
@@ -259,18 +256,14 @@ void FakeGraph::handle(Request &r)
 
 void FakeGraph::listChildren(Request &r, const QString &id)
 {
-    QStringList children;
-    for (const QString &child : order) {
-        if (items.value(child).parentId == id)
-            children << child;
-    }
+    const QStringList below = children.value(id);
     const int start = r.queryValue("$skiptoken").toInt();
-    const int end = qMin(start + nPageSize, children.size());
+    const int end = qMin(start + nPageSize, below.size());
     QJsonArray value;
     for (int i = start; i < end; ++i)
-        value.append(itemJson(items.value(children.at(i))));
+        value.append(itemJson(items.value(below.at(i))));
     QJsonObject page{{"value", value}};
-    if (end < children.size()) {
+    if (end < below.size()) {
         page.insert("@odata.nextLink", base("graph") + kItems + QString::fromLatin1(QUrl::toPercentEncoding(id))
                                            + QStringLiteral("/children?$skiptoken=%1&select=id").arg(end));
     }

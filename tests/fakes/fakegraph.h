@@ -72,7 +72,7 @@ private:
     void graphError(Request &r, int status, const QString &code);
 
     QHash<QString, Item> items;
-    QStringList order;
+    QHash<QString, QStringList> children; // parent id -> child ids in creation order
     QHash<QString, Session *> sessions;
     int nPageSize = 200;
     bool bWork = false;

@@ -6,11 +6,14 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #ifdef Q_OS_LINUX
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #endif
 
@@ -31,7 +34,11 @@ QByteArray reason(int status)
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 409: return "Conflict";
+    case 413: return "Payload Too Large";
+    case 415: return "Unsupported Media Type";
     case 416: return "Range Not Satisfiable";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
     case 507: return "Insufficient Storage";
     default: return "Status";
     }
@@ -72,7 +79,25 @@ bool FakeHttpService::listen(const QStringList &roles)
         connect(server, &QTcpServer::newConnection, this, [this, server, role]() { onNewConnection(server, role); });
         servers.insert(role, server);
     }
+    limitReceiveBuffers();
     return true;
+}
+
+void FakeHttpService::setSlowRead(qint64 bytesPerTick)
+{
+    nSlowBytes = bytesPerTick;
+    limitReceiveBuffers();
+}
+
+void FakeHttpService::limitReceiveBuffers()
+{
+#ifdef Q_OS_UNIX
+    if (nSlowBytes <= 0)
+        return;
+    const int size = int(qMin<qint64>(nSlowBytes, 65536));
+    for (QTcpServer *server : qAsConst(servers))
+        setsockopt(int(server->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+#endif
 }
 
 QString FakeHttpService::base(const QString &role) const
@@ -97,12 +122,28 @@ void FakeHttpService::scriptAnswer(const QString &method, const QString &pathPre
     scripts.append({method, pathPrefix, status, body, times});
 }
 
+void FakeHttpService::resetNext(const QString &method, const QString &pathPrefix, int times)
+{
+    scripts.append({method, pathPrefix, -1, QByteArray(), times});
+}
+
+void FakeHttpService::clearFaults()
+{
+    scripts.clear();
+    bHang = false;
+    setHold(QString(), QString(), false);
+}
+
 void FakeHttpService::answer(Request &r, int status, const QByteArray &body,
                              const QList<QPair<QByteArray, QByteArray>> &headers)
 {
     setAnswer(r, status, body, "application/json");
-    if (!headers.isEmpty())
-        r.answerHeaders = headers;
+    bool bTyped = false;
+    for (const auto &h : headers)
+        bTyped = bTyped || h.first.compare("Content-Type", Qt::CaseInsensitive) == 0;
+    if (bTyped)
+        r.answerHeaders.clear();
+    r.answerHeaders += headers;
 }
 
 QByteArray FakeHttpService::toJson(const QJsonObject &object)
@@ -138,13 +179,24 @@ void FakeHttpService::onNewConnection(QTcpServer *server, const QString &role)
         Connection c;
         c.role = role;
         connections.insert(socket, c);
+        // Bounded, so that a client is held up when nothing is taken.
+        socket->setReadBufferSize(nSlowBytes > 0 ? nSlowBytes : (bHang ? 65536 : 1024 * 1024));
         connect(socket, &QTcpSocket::readyRead, this, [this, socket]() {
             auto it = connections.find(socket);
-            if (it != connections.end() && !(bHang && it->bHeadDone)) {
+            if (it != connections.end() && nSlowBytes <= 0 && !(bHang && it->bHeadDone)) {
                 quickAck(socket);
                 consume(socket, *it, socket->readAll());
             }
         });
+        if (nSlowBytes > 0) {
+            auto *pacer = new QTimer(socket);
+            connect(pacer, &QTimer::timeout, this, [this, socket]() {
+                auto it = connections.find(socket);
+                if (it != connections.end() && socket->bytesAvailable())
+                    consume(socket, *it, socket->read(nSlowBytes));
+            });
+            pacer->start(50);
+        }
         connect(socket, &QTcpSocket::disconnected, this, [this, socket]() {
             connections.remove(socket);
             socket->deleteLater();
@@ -181,7 +233,7 @@ bool FakeHttpService::parseHead(Connection &c)
 
 void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data)
 {
-    while (!data.isEmpty() || (c.bHeadDone && c.request.bodySize == c.request.contentLength)) {
+    while (!c.bHeld && (!data.isEmpty() || (c.bHeadDone && c.request.bodySize == c.request.contentLength))) {
         if (!c.bHeadDone) {
             c.head += data;
             data.clear();
@@ -203,14 +255,19 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
             for (Script &s : scripts) {
                 if (s.times > 0 && s.method == r.method && r.path.startsWith(s.prefix)) {
                     --s.times;
-                    answer(r, s.status, s.body);
+                    if (s.status < 0)
+                        r.bReset = true;
+                    else
+                        answer(r, s.status, s.body);
                     break;
                 }
             }
             if (r.status == 0)
                 headReceived(r);
-            if (bHang)
+            if (bHang) {
+                socket->setReadBufferSize(65536); // stop taking bytes from this client
                 return;
+            }
             continue;
         }
         Request &r = c.request;
@@ -226,16 +283,75 @@ void FakeHttpService::consume(QTcpSocket *socket, Connection &c, QByteArray data
                     r.body += piece;
             }
         }
+        if (r.bReset) {
+            socket->abort(); // before any answer; the connection record goes with it
+            return;
+        }
         if (r.bodySize == r.contentLength) {
+            if (r.status == 0 && !strHoldPrefix.isEmpty() && r.method == strHoldMethod
+                && r.path.startsWith(strHoldPrefix)) {
+                c.bHeld = true;
+                held.append(socket);
+                return;
+            }
             if (r.status == 0)
                 handle(r);
-            if (r.status == 0)
-                setAnswer(r, 500, "unhandled", "text/plain");
-            respond(socket, c, false);
-            if (!connections.contains(socket))
+            if (!settle(socket, c))
                 return;
         }
     }
+}
+
+void FakeHttpService::setHold(const QString &method, const QString &pathPrefix, bool bHold)
+{
+    strHoldMethod = method;
+    strHoldPrefix = bHold ? pathPrefix : QString();
+    if (!bHold)
+        releaseHeld();
+}
+
+void FakeHttpService::releaseHeld()
+{
+    const QList<QPointer<QTcpSocket>> waiting = held;
+    held.clear();
+    for (const QPointer<QTcpSocket> &socket : waiting) {
+        if (!socket || !connections.contains(socket))
+            continue; // the client gave up on it
+        Connection &c = connections[socket];
+        c.bHeld = false;
+        c.request.bHold = false;
+        handle(c.request);
+        // What the client sent meanwhile (keep-alive) is read after the answer.
+        if (settle(socket, c) && socket->bytesAvailable())
+            consume(socket, c, socket->readAll());
+    }
+}
+
+bool FakeHttpService::settle(QTcpSocket *socket, Connection &c)
+{
+    Request &r = c.request;
+    if (r.bReset) {
+        socket->abort(); // the connection record goes with it
+        return false;
+    }
+    if (r.bHold || r.bHang) {
+        c.bHeld = true; // nothing more is read from this client until then
+        if (r.bHold)
+            held.append(socket);
+        return false;
+    }
+    if (r.status == 0)
+        setAnswer(r, 500, "unhandled", "text/plain");
+    respond(socket, c, false);
+    return connections.contains(socket);
+}
+
+int FakeHttpService::heldCount() const
+{
+    int n = 0;
+    for (const QPointer<QTcpSocket> &socket : held)
+        n += (socket && connections.contains(socket)) ? 1 : 0;
+    return n;
 }
 
 void FakeHttpService::respond(QTcpSocket *socket, Connection &c, bool bClose)
@@ -299,7 +415,58 @@ void FakeOAuth::oauthError(FakeHttpService::Request &r, int status, const QStrin
 
 void FakeOAuth::authorize(FakeHttpService::Request &r)
 {
-    const QUrlQuery &q = r.query;
+    if (bSignInForm && r.method == QLatin1String("POST")) {
+        // The form: what the page was asked with, and the button pressed.
+        QMap<QString, QString> form;
+        if (!parseForm(r.body, form)) {
+            setAnswer(r, 400, "invalid form", "text/html");
+            return;
+        }
+        QUrlQuery q;
+        for (auto it = form.begin(); it != form.end(); ++it)
+            q.addQueryItem(it.key(), QString::fromLatin1(QUrl::toPercentEncoding(it.value())));
+        if (!form.contains("allow")) {
+            const QString redirect = form.value("redirect_uri");
+            QByteArray location = redirect.toUtf8() + "?error=access_denied&error_description=The+user+declined";
+            if (form.contains("state"))
+                location += "&state=" + QUrl::toPercentEncoding(form.value("state"));
+            setAnswer(r, 302, QByteArray(), "text/html");
+            r.answerHeaders.append({"Location", location});
+            return;
+        }
+        redirectWithCode(r, q);
+        if (r.status == 302) {
+            // The browser stays signed in: the next visit is not asked again.
+            const QString session = QStringLiteral("s%1").arg(nNext++);
+            sessions.insert(session);
+            r.answerHeaders.append({"Set-Cookie", "session=" + session.toLatin1() + "; Path=/; Max-Age=86400"});
+        }
+        return;
+    }
+    bool remembered = false;
+    for (const QByteArray &cookie : r.header("cookie").split(';')) {
+        const QByteArray pair = cookie.trimmed();
+        remembered = remembered || (pair.startsWith("session=") && sessions.contains(QString::fromLatin1(pair.mid(8))));
+    }
+    if (bSignInForm && r.method == QLatin1String("GET") && !remembered) {
+        ++nSignInForms;
+        QByteArray page = "<!DOCTYPE html><html><head><title>Sign in</title></head><body>"
+                          "<form method=\"POST\" action=\"" + r.path.toUtf8() + "\">";
+        for (const auto &item : r.query.queryItems(QUrl::FullyDecoded))
+            page += "<input type=\"hidden\" name=\"" + item.first.toHtmlEscaped().toUtf8() + "\" value=\""
+                    + item.second.toHtmlEscaped().replace('"', QLatin1String("&quot;")).toUtf8() + "\">";
+        page += "<input name=\"login\" id=\"login\"><input type=\"password\" name=\"passwd\">"
+                "<button type=\"submit\" id=\"allow\" name=\"allow\" value=\"1\">Allow</button>"
+                "<button type=\"submit\" id=\"deny\" name=\"deny\" value=\"1\">Cancel</button>"
+                "</form></body></html>";
+        setAnswer(r, 200, page, "text/html; charset=utf-8");
+        return;
+    }
+    redirectWithCode(r, r.query);
+}
+
+void FakeOAuth::redirectWithCode(FakeHttpService::Request &r, const QUrlQuery &q)
+{
     const QString redirect = q.queryItemValue("redirect_uri", QUrl::FullyDecoded);
     const QUrl redirectUrl(redirect);
     const QStringList scopes = q.queryItemValue("scope", QUrl::FullyDecoded).split(' ');
@@ -307,7 +474,7 @@ void FakeOAuth::authorize(FakeHttpService::Request &r)
     for (const QString &s : requiredScopes)
         scopesOk = scopesOk && scopes.contains(s);
     const QString challenge = q.queryItemValue("code_challenge");
-    if (r.method != QLatin1String("GET") || q.queryItemValue("client_id") != clientId
+    if ((r.method != QLatin1String("GET") && !bSignInForm) || q.queryItemValue("client_id") != clientId
         || q.queryItemValue("response_type") != QLatin1String("code") || !scopesOk
         || redirectUrl.scheme() != QLatin1String("http") || redirectUrl.port() <= 0
         || (redirectUrl.host() != QLatin1String("localhost") && redirectUrl.host() != QLatin1String("127.0.0.1"))

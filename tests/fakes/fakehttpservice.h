@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QUrlQuery>
@@ -33,7 +34,11 @@ public:
         qint64 contentLength = 0;
         qint64 bodySize = 0;
         bool bStream = false; // set by headReceived: the body goes to bodyPiece
+        QString context;      // what headReceived decided, for bodyPiece and handle
         int status = 0;       // 0 until decided
+        bool bReset = false;  // the connection goes once part of the body is in (or, set by handle, at once)
+        bool bHold = false;   // set by handle: held unanswered until releaseHeld() asks handle again
+        bool bHang = false;   // set by handle: never answered, nothing more read
         QByteArray answer;
         QList<QPair<QByteArray, QByteArray>> answerHeaders;
 
@@ -55,8 +60,23 @@ public:
     // prefix get this answer instead (their bodies are read and dropped).
     void scriptAnswer(const QString &method, const QString &pathPrefix, int status, const QByteArray &body,
                       int times = 1);
+    // The next `times` requests of this method whose path starts with the
+    // prefix lose their connection once part of their body is in.
+    void resetNext(const QString &method, const QString &pathPrefix, int times);
     // Never answer, and stop reading, once a request's head is in.
     void setHang(bool b) { bHang = b; }
+    // Read request bodies at this many bytes every 50 ms (0: full speed),
+    // with small kernel buffers, so a client sees progress only as fast.
+    void setSlowRead(qint64 bytesPerTick);
+    // Scripted answers and resets dropped, hanging and holding stopped.
+    void clearFaults();
+    // Requests of this method whose path starts with the prefix are held
+    // once their body is in, unhandled, until holding stops; then they are
+    // handled in order. One the client gives up on meanwhile is dropped.
+    void setHold(const QString &method, const QString &pathPrefix, bool bHold);
+    // Handles every held request again whose client is still there.
+    void releaseHeld();
+    int heldCount() const;
     int openConnections() const { return connections.size(); }
 
 signals:
@@ -72,6 +92,7 @@ protected:
     // The body is in: answer.
     virtual void handle(Request &r) = 0;
 
+    // Content-Type "application/json" unless headers name another.
     static void answer(Request &r, int status, const QByteArray &body = QByteArray(),
                        const QList<QPair<QByteArray, QByteArray>> &headers = {});
     static void answerJson(Request &r, int status, const QJsonObject &object);
@@ -83,6 +104,7 @@ private:
         QString role;
         QByteArray head;
         bool bHeadDone = false;
+        bool bHeld = false;
         Request request;
     };
     struct Script
@@ -96,15 +118,23 @@ private:
 
     void onNewConnection(QTcpServer *server, const QString &role);
     static void quickAck(QTcpSocket *socket);
+    void limitReceiveBuffers();
     void consume(QTcpSocket *socket, Connection &c, QByteArray data);
     bool parseHead(Connection &c);
     void respond(QTcpSocket *socket, Connection &c, bool bClose);
+    // After handle(): answers, holds, hangs or resets as the request says.
+    // False when the connection is gone or waits.
+    bool settle(QTcpSocket *socket, Connection &c);
 
     QHash<QString, QTcpServer *> servers;
     QHash<QTcpSocket *, Connection> connections;
     QList<Script> scripts;
     QList<Request> recorded;
     bool bHang = false;
+    qint64 nSlowBytes = 0;
+    QString strHoldMethod;
+    QString strHoldPrefix;
+    QList<QPointer<QTcpSocket>> held;
 };
 
 // The OAuth 2.0 authorization server half of a fake service: the login page
@@ -130,7 +160,13 @@ public:
     QString lastAccessToken() const { return strLastAccess; }
     QString lastRefreshToken() const { return strLastRefresh; }
 
-    // GET of the login page.
+    // The login page as a sign-in form (Allow, Cancel) that remembers a
+    // signed-in browser by a session cookie and then redirects at once;
+    // without it the page redirects at once every time.
+    bool bSignInForm = false;
+    int nSignInForms = 0;
+
+    // GET of the login page, and the POST of its form.
     void authorize(FakeHttpService::Request &r);
     // POST to the token endpoint.
     void token(FakeHttpService::Request &r);
@@ -147,7 +183,10 @@ private:
     void issue(FakeHttpService::Request &r, bool bWithRefresh);
     static void oauthError(FakeHttpService::Request &r, int status, const QString &error);
 
+    void redirectWithCode(FakeHttpService::Request &r, const QUrlQuery &q);
+
     QHash<QString, Grant> codes;
+    QSet<QString> sessions; // cookies of signed-in browsers
     QSet<QString> accessTokens;
     QSet<QString> refreshTokens;
     QString strLastAccess;

@@ -33,6 +33,9 @@ public:
         for (auto it = engineKeys.cbegin(); it != engineKeys.cend(); ++it)
             if (it.key() != "PageTime")
                 out << it.key() << "=" << it.value() << "\n";
+        out << "[CLOUD]\n";
+        for (auto it = cloudKeys.cbegin(); it != cloudKeys.cend(); ++it)
+            out << it.key() << "=" << it.value() << "\n";
         out.flush();
         f.close();
         configFile().init(appDir.path());
@@ -44,4 +47,6 @@ public:
     }
 
     QTemporaryDir appDir;
+    // Written as the "[CLOUD]" section at each configure().
+    QMap<QString, QString> cloudKeys;
 };

@@ -2,6 +2,7 @@
 // scanner's device lists.
 #include "simdevice.h"
 #include "ui/modaldriver.h"
+#include "testsupport.h"
 
 #include "scan/devicelists.h"
 #include "scan/searchscannerdialog.h"
@@ -16,35 +17,6 @@
 #include <QtTest>
 
 namespace {
-template <class T>
-T *child(QWidget *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
-void clickLater(QPushButton *button)
-{
-    QTimer::singleShot(0, button, [button] { button->click(); });
-}
-
-QStringList g_log;
-QMutex g_logMutex;
-
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    QMutexLocker lock(&g_logMutex);
-    g_log << text;
-}
-
-bool logged(const QString &line)
-{
-    QMutexLocker lock(&g_logMutex);
-    return g_log.contains(line);
-}
-
 // A device that is none of the simulated ones, to see what a dialog changes.
 void setMarkerDevice()
 {
@@ -280,7 +252,7 @@ private slots:
         SelectDeviceDialog selection;
         ModalDriver driver;
         QTimer poll;
-        driver.then([&](QWidget *w) { clickLater(child<QPushButton>(w, "pushButtonSearchDevices")); });
+        driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonSearchDevices")); });
         driver.then([&](QWidget *w) {
             QPushButton *ok = child<QPushButton>(w, "pushButtonOK");
             poll.setInterval(10);
@@ -310,7 +282,7 @@ private slots:
         SelectDeviceDialog selection;
         ModalDriver driver;
         QTimer poll;
-        driver.then([&](QWidget *w) { clickLater(child<QPushButton>(w, "pushButtonSearchDevices")); });
+        driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonSearchDevices")); });
         driver.then([&](QWidget *w) {
             QPushButton *cancel = child<QPushButton>(w, "pushButtonCancel");
             poll.setInterval(10);
@@ -323,7 +295,7 @@ private slots:
             poll.start();
         });
         // Back in the selection dialog after the search was cancelled: Cancel there too.
-        driver.then([&](QWidget *w) { clickLater(child<QPushButton>(w, "pushButtonCancel")); });
+        driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonCancel")); });
         QCOMPARE(selection.exec(), int(QDialog::Rejected));
         QVERIFY(driver.finished());
         QCOMPARE(driver.seen.size(), 3);

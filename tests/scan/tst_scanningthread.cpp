@@ -2,6 +2,7 @@
 #include "scan/pmessage.h"
 #include "scan/scanningthread.h"
 #include "simdevice.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -11,15 +12,6 @@
 #include <cstring>
 
 namespace {
-QStringList g_log;
-QMutex g_logMutex;
-
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    QMutexLocker lock(&g_logMutex);
-    g_log << text;
-}
-
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);

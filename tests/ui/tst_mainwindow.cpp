@@ -1,6 +1,7 @@
 // The main window on its own: its slot table, start state, settings file
 // corrections, setting changes, the crop from the preview and Close.
 #include "modaldriver.h"
+#include "testsupport.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
@@ -27,15 +28,6 @@
 #include <memory>
 
 namespace {
-template <class T>
-T *child(QWidget *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
 template <size_t N>
 QString text(const char16_t (&field)[N])
 {
@@ -47,19 +39,6 @@ QString documents()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-void focusOut(QWidget *w)
-{
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(w, &out);
-}
-
-void selectRow(QComboBox *combo, const QString &textOfRow)
-{
-    const int row = combo->findText(textOfRow);
-    if (row < 0)
-        qFatal("no row %s", qPrintable(textOfRow));
-    combo->setCurrentIndex(row);
-}
 } // namespace
 
 class TestMainWindow : public QObject

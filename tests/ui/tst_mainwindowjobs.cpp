@@ -2,6 +2,7 @@
 // scanner: choosing it, previewing, cropping with the mouse, scanning to a
 // folder, the progress and wake-up dialogs, error boxes and closing mid-job.
 #include "modaldriver.h"
+#include "testsupport.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
@@ -37,57 +38,6 @@
 #include <memory>
 
 namespace {
-QStringList g_log;
-QMutex g_logMutex;
-
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    QMutexLocker lock(&g_logMutex);
-    g_log << text;
-}
-
-int logCount(const QString &start)
-{
-    QMutexLocker lock(&g_logMutex);
-    int n = 0;
-    for (const QString &line : g_log)
-        n += line.startsWith(start) ? 1 : 0;
-    return n;
-}
-
-QStringList logLines(const QString &start)
-{
-    QMutexLocker lock(&g_logMutex);
-    QStringList lines;
-    for (const QString &line : g_log)
-        if (line.startsWith(start))
-            lines << line;
-    return lines;
-}
-
-template <class T>
-T *child(QWidget *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
-void focusOut(QWidget *w)
-{
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(w, &out);
-}
-
-void selectRow(QComboBox *combo, const QString &textOfRow)
-{
-    const int row = combo->findText(textOfRow);
-    if (row < 0)
-        qFatal("no row %s", qPrintable(textOfRow));
-    combo->setCurrentIndex(row);
-}
-
 // A mouse event with the left button held, as a real drag delivers it.
 void mouse(QWidget *w, QEvent::Type type, QPoint pos)
 {
