@@ -1,9 +1,7 @@
 #pragma once
 
 #include "cloud/evernote/evernoteauthorization.h"
-
-#include <QDialog>
-#include <QUrl>
+#include "cloud/weblogindialog.h"
 
 namespace Ui {
 class EvernoteLoginDialog;
@@ -19,31 +17,18 @@ class EvernoteLoginDialog;
 //
 // Cancel ends with -6. When the loopback port cannot be bound the sign-in
 // ends with -200 as soon as the dialog is run.
-class EvernoteLoginDialog : public QDialog
+class EvernoteLoginDialog : public WebLoginDialog
 {
     Q_OBJECT
 public:
     EvernoteLoginDialog(int nCloudService, QWidget *parent = nullptr);
     ~EvernoteLoginDialog() override;
 
-    int errorCode() const { return nErrorCode; }
-
-    int exec() override;
-
 protected slots:
-    void clickedBtnCancel();
-    void urlChangeWebPage(QUrl url);
-    void authenticationFinished(int nErrorCode);
+    void urlChangeWebPage(QUrl url) override;
     void generateAccessURL(int nErrorCode, QString strURL);
 
 private:
-    void showResult(bool bSuccess);
-    void end(int nCode);
-
     Ui::EvernoteLoginDialog *ui;
-    int nCloudService;
-    int nErrorCode = 0;
     EvernoteAuthorization authorization;
-    bool bEnded = false;     // the sign-in ended before the dialog ran
-    bool bCodeTaken = false; // the redirect was seen; later addresses are the result page's
 };

@@ -159,7 +159,7 @@ void TestOAuthSignIn::formBody()
 
 void TestOAuthSignIn::pkcePair()
 {
-    // The worked example of the PKCE specification.
+    // The worked example of RFC 7636 (appendix B).
     QCOMPARE(pkceChallenge("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
              QString("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
     const PkcePair a = makePkcePair(), b = makePkcePair();
