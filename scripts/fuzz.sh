@@ -38,7 +38,7 @@ asan_options=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_check
 # unwound the slow way (about three times slower), so that a leak inside Qt
 # shows the Qt frame its suppression names (tests/sanitizers/lsan.supp).
 # A new target that parses JSON answers joins this list.
-json_targets=" dropbox "
+json_targets=" dropbox google graph "
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 

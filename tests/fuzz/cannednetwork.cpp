@@ -61,6 +61,8 @@ public:
             error = QNetworkReply::ConnectionRefusedError;
         } else {
             body = answer->body;
+            for (const auto &header : answer->headers)
+                setRawHeader(header.first, header.second);
             if (answer->status == 0) {
                 error = QNetworkReply::RemoteHostClosedError;
             } else {
@@ -141,6 +143,14 @@ QList<CannedAnswer> splitAnswers(const QByteArray &input)
         if (hasStatus) {
             answer.status = part.left(3).toInt();
             answer.body = part.mid(4);
+            while (answer.body.startsWith('@')) {
+                const int end = answer.body.indexOf('\n');
+                const QByteArray line = answer.body.mid(1, end < 0 ? -1 : end - 1);
+                const int colon = line.indexOf(':');
+                if (colon > 0)
+                    answer.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+                answer.body = end < 0 ? QByteArray() : answer.body.mid(end + 1);
+            }
         }
         answers.append(answer);
         if (at < 0)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QNetworkAccessManager>
+#include <QPair>
 #include <QString>
 
 // Answers every cloud request from a queue, without a network: the cloud
@@ -20,10 +21,13 @@
 //
 // An answer that does not start with three digits and a blank is a 200 with
 // the whole text as its body; status 000 is a connection that broke after
-// the body's bytes.
+// the body's bytes. Lines right after the status that start with "@" are
+// response headers ("@Location: https://..."), for answers that carry their
+// meaning there.
 struct CannedAnswer
 {
     int status = 200;
+    QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
 };
 
