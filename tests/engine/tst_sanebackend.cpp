@@ -21,6 +21,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <functional>
+#include <pthread.h>
 #include <thread>
 
 namespace {
@@ -535,6 +536,24 @@ private slots:
             const bool turned = i % 2 == 1 && backTurned;
             QVERIFY2(page.samePixels(turned ? front.turned() : front), qPrintable(files[i]));
         }
+    }
+
+    void readerThreadsEndOnlyAtTheirWaits()
+    {
+        // What a device loaded later binds to: the program's own call, which
+        // turns asynchronous cancellation into the deferred kind. (Cancelled
+        // asynchronously, SANE's reader threads left the allocator locked and
+        // hung these tests now and then.)
+        using Fn = int (*)(int, int *);
+        const auto setCancelType = reinterpret_cast<Fn>(dlsym(RTLD_DEFAULT, "pthread_setcanceltype"));
+        QVERIFY(setCancelType);
+        int type = -1;
+        std::thread([&] {
+            int old = 0;
+            setCancelType(PTHREAD_CANCEL_ASYNCHRONOUS, &old);
+            setCancelType(PTHREAD_CANCEL_DEFERRED, &type);
+        }).join();
+        QCOMPARE(type, int(PTHREAD_CANCEL_DEFERRED));
     }
 
     void readFailuresGiveTheirCode_data()
