@@ -64,6 +64,15 @@ int spiedState(const QSignalSpy &spy, int i)
     return spy.at(i).at(1).toInt();
 }
 
+// The colours at the given points, to compare a row of them at once.
+QList<QRgb> pixelsAt(const QImage &image, std::initializer_list<QPoint> points)
+{
+    QList<QRgb> colours;
+    for (const QPoint &p : points)
+        colours << image.pixel(p);
+    return colours;
+}
+
 // Bit (x, y) of a brush texture row, most significant bit first.
 bool textureBit(uchar row, int x)
 {
@@ -103,14 +112,12 @@ private slots:
     void layoutAppliedToWidgets();
 
     void clickWithoutDragGivesWholePreview();
-    void drawingNewRectangleInAnyDirection();
-    void flippingPastAnEdge();
+    void drag_data();
+    void drag();
     void minimumSize_data();
     void minimumSize();
-    void movingKeepsInside();
     void handleHitAreas_data();
     void handleHitAreas();
-    void pressOnHandleStartsResize();
     void hoverCursors();
     void notInteractive();
     void dragEndsWhenWindowLosesActivation_data();
@@ -232,69 +239,86 @@ void TstPreview::clickWithoutDragGivesWholePreview()
     QCOMPARE(preview->cropRects(), QList<QRect>{kWholeGlass});
     QCOMPARE(preview->dragMode(), int(Preview::DragNone));
     QCOMPARE(preview->activeHandle(), int(Preview::NoHandle));
-    // The whole-preview convention: exactly one pixel narrower and lower.
-    QCOMPARE(kWholeGlass.width(), preview->width() - 1);
-    QCOMPARE(kWholeGlass.height(), preview->height() - 1);
 }
 
-void TstPreview::drawingNewRectangleInAnyDirection()
+void TstPreview::drag_data()
 {
+    QTest::addColumn<QRect>("start"); // null: none
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("handle");
+    QTest::addColumn<QRect>("drawn");
+    QTest::addColumn<int>("state");
+
+    using P = Preview;
+    auto row = [](const char *name, QRect start, QPoint from, QPoint to, int mode, int handle, QRect drawn, int state) {
+        QTest::newRow(name) << start << from << to << mode << handle << drawn << state;
+    };
+    auto rect = [](int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r, b)); };
+    const QRect r1 = rect(100, 100, 200, 180), square = rect(100, 100, 199, 199);
+    const QPoint mid(150, 150);
+    // A new rectangle grows from the press point in any direction, never inverted,
+    // the point held one pixel inside the right and bottom.
+    row("new, down right", {}, {50, 60}, {150, 200}, P::DragNew, P::HandleBottomRight, rect(50, 60, 150, 200), P::CropBoth);
+    row("new, flipped up left", {}, {50, 60}, {10, 20}, P::DragNew, P::HandleBottomRight, rect(10, 20, 50, 60), P::CropBoth);
+    row("new, past right and bottom", {}, {50, 60}, {1000, 1000}, P::DragNew, P::HandleBottomRight, rect(50, 60, 348, 478),
+        P::CropBoth);
+    row("new, past top left", {}, {50, 60}, {-30, -30}, P::DragNew, P::HandleBottomRight, rect(0, 0, 50, 60), P::CropBoth);
+    row("new, just outside every handle", r1, {40, 40}, {80, 80}, P::DragNew, P::HandleBottomRight, rect(40, 40, 80, 80),
+        P::CropBoth);
+    // Edges flip past each other: the old right becomes the left.
+    row("left edge past the right", rect(100, 100, 200, 200), {100, 150}, {250, 150}, P::DragResize, P::HandleLeft,
+        rect(200, 100, 250, 200), P::CropWidth);
+    row("bottom edge above the top", rect(200, 100, 250, 200), {220, 200}, {220, 40}, P::DragResize, P::HandleBottom,
+        rect(200, 40, 250, 100), P::CropHeight);
+    row("top-left corner past bottom right", rect(200, 40, 250, 100), {201, 41}, {300, 300}, P::DragResize,
+        P::HandleTopLeft, rect(250, 100, 300, 300), P::CropBoth);
+    // Outside the rectangle but on the bottom-right square: a resize, not a new one.
+    row("bottom-right square outside", r1, {203, 183}, {260, 300}, P::DragResize, P::HandleBottomRight,
+        rect(100, 100, 260, 300), P::CropBoth);
+    // Moving keeps the rectangle inside: the right edge stops one pixel inside
+    // the widget, also where it would land on the last column; the top left at 0.
+    row("move", square, mid, {170, 160}, P::DragMove, P::NoHandle, rect(120, 110, 219, 209), P::CropMoved);
+    row("move against the right", square, mid, {600, 150}, P::DragMove, P::NoHandle, rect(249, 100, 348, 199), P::CropMoved);
+    row("move onto the last column", square, mid, {300, 429}, P::DragMove, P::NoHandle, rect(249, 379, 348, 478),
+        P::CropMoved);
+    row("move against the top left", square, mid, {-500, -500}, P::DragMove, P::NoHandle, rect(0, 0, 99, 99), P::CropMoved);
+    row("move against the bottom", square, mid, {150, 900}, P::DragMove, P::NoHandle, rect(100, 379, 199, 478), P::CropMoved);
+}
+
+void TstPreview::drag()
+{
+    QFETCH(QRect, start);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(int, mode);
+    QFETCH(int, handle);
+    QFETCH(QRect, drawn);
+    QFETCH(int, state);
     Preview *preview = makePreview();
+    if (!start.isNull()) {
+        preview->setCropInches(0, start.x() / 41.0, start.y() / 41.0, start.width() / 41.0, start.height() / 41.0);
+        QCOMPARE(preview->cropRects(), QList<QRect>{start});
+    }
     QSignalSpy spy(preview, &Preview::previewUpdate);
 
-    press(preview, QPoint(50, 60));
-    moveTo(preview, QPoint(150, 200));
+    press(preview, from);
+    QCOMPARE(preview->dragMode(), mode);
+    QCOMPARE(preview->activeHandle(), handle);
+    if (mode == Preview::DragNew)
+        QVERIFY(preview->cropRects().isEmpty());
+    else
+        QCOMPARE(preview->startRect(), start);
+    moveTo(preview, to);
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(spiedRect(spy, 0), QRect(QPoint(50, 60), QPoint(150, 200)));
-    QCOMPARE(spiedState(spy, 0), int(Preview::CropBoth));
-    // Back over the start point and beyond: the rectangle flips, never inverted.
-    moveTo(preview, QPoint(10, 20));
-    QCOMPARE(spiedRect(spy, 1), QRect(QPoint(10, 20), QPoint(50, 60)));
-    // Past the widget: the point is held one pixel inside the right and bottom.
-    moveTo(preview, QPoint(1000, 1000));
-    QCOMPARE(spiedRect(spy, 2), QRect(QPoint(50, 60), QPoint(348, 478)));
-    moveTo(preview, QPoint(-30, -30));
-    QCOMPARE(spiedRect(spy, 3), QRect(QPoint(0, 0), QPoint(50, 60)));
-    release(preview, QPoint(-30, -30));
+    QCOMPARE(spiedRect(spy, 0), drawn);
+    QCOMPARE(spiedState(spy, 0), state);
+    release(preview, to);
 
-    QCOMPARE(spy.count(), 4); // release sends nothing when the rectangle is large enough
-    QCOMPARE(preview->cropRects(), QList<QRect>{QRect(QPoint(0, 0), QPoint(50, 60))});
-}
-
-void TstPreview::flippingPastAnEdge()
-{
-    Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 101.0 / 41, 101.0 / 41);
-    const QRect start(QPoint(100, 100), QPoint(200, 200));
-    QCOMPARE(preview->cropRects().value(0), start);
-    QSignalSpy spy(preview, &Preview::previewUpdate);
-
-    // Left edge dragged past the right edge: the old right becomes the left.
-    press(preview, QPoint(100, 150));
-    QCOMPARE(preview->activeHandle(), int(Preview::HandleLeft));
-    moveTo(preview, QPoint(250, 150));
-    QCOMPARE(spiedRect(spy, 0), QRect(QPoint(200, 100), QPoint(250, 200)));
-    QCOMPARE(spiedState(spy, 0), int(Preview::CropWidth));
-    QVERIFY(spiedRect(spy, 0).width() > 0);
-    release(preview, QPoint(250, 150));
-    QCOMPARE(preview->cropRects().value(0), QRect(QPoint(200, 100), QPoint(250, 200)));
-
-    // Bottom edge dragged above the top edge: height state.
-    press(preview, QPoint(220, 200));
-    QCOMPARE(preview->activeHandle(), int(Preview::HandleBottom));
-    moveTo(preview, QPoint(220, 40));
-    QCOMPARE(spiedRect(spy, 1), QRect(QPoint(200, 40), QPoint(250, 100)));
-    QCOMPARE(spiedState(spy, 1), int(Preview::CropHeight));
-    release(preview, QPoint(220, 40));
-
-    // Top-left corner dragged past the bottom right: both flip, both changed.
-    press(preview, QPoint(201, 41));
-    QCOMPARE(preview->activeHandle(), int(Preview::HandleTopLeft));
-    moveTo(preview, QPoint(300, 300));
-    QCOMPARE(spiedRect(spy, 2), QRect(QPoint(250, 100), QPoint(300, 300)));
-    QCOMPARE(spiedState(spy, 2), int(Preview::CropBoth));
-    release(preview, QPoint(300, 300));
-    QCOMPARE(preview->cropRects().value(0), QRect(QPoint(250, 100), QPoint(300, 300)));
+    QCOMPARE(spy.count(), 1); // release sends nothing when the rectangle is large enough
+    QCOMPARE(preview->cropRects(), QList<QRect>{drawn});
+    QCOMPARE(preview->dragMode(), int(Preview::DragNone));
 }
 
 void TstPreview::minimumSize_data()
@@ -346,37 +370,6 @@ void TstPreview::minimumSize()
              accepted ? QRect(r.topLeft(), QPoint(edge.x(), r.bottom())) : kWholeGlass);
 }
 
-void TstPreview::movingKeepsInside()
-{
-    Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 100.0 / 41, 100.0 / 41);
-    QCOMPARE(preview->cropRects().value(0), QRect(QPoint(100, 100), QPoint(199, 199)));
-    QSignalSpy spy(preview, &Preview::previewUpdate);
-
-    press(preview, QPoint(150, 150));
-    QCOMPARE(preview->dragMode(), int(Preview::DragMove));
-    moveTo(preview, QPoint(170, 160));
-    QCOMPARE(spiedRect(spy, 0), QRect(QPoint(120, 110), QPoint(219, 209)));
-    QCOMPARE(spiedState(spy, 0), int(Preview::CropMoved));
-    // Against the right border: the right edge stops one pixel inside the widget,
-    // also when it would land exactly on the widget's last column.
-    moveTo(preview, QPoint(600, 150));
-    QCOMPARE(spiedRect(spy, 1), QRect(QPoint(249, 100), QPoint(348, 199)));
-    QCOMPARE(spiedRect(spy, 1).right(), preview->width() - 2);
-    moveTo(preview, QPoint(300, 429));
-    QCOMPARE(spiedRect(spy, 2), QRect(QPoint(249, 379), QPoint(348, 478)));
-    // Against the top left: held at 0.
-    moveTo(preview, QPoint(-500, -500));
-    QCOMPARE(spiedRect(spy, 3), QRect(QPoint(0, 0), QPoint(99, 99)));
-    moveTo(preview, QPoint(150, 900));
-    QCOMPARE(spiedRect(spy, 4), QRect(QPoint(100, 379), QPoint(199, 478)));
-    release(preview, QPoint(150, 900));
-
-    QCOMPARE(spy.count(), 5);
-    QCOMPARE(preview->cropRects(), QList<QRect>{QRect(QPoint(100, 379), QPoint(199, 478))});
-    QCOMPARE(preview->dragMode(), int(Preview::DragNone));
-}
-
 void TstPreview::handleHitAreas_data()
 {
     QTest::addColumn<QPoint>("point");
@@ -417,33 +410,6 @@ void TstPreview::handleHitAreas()
     QFETCH(QPoint, point);
     QFETCH(int, handle);
     QCOMPARE(Preview::handleAt(QRect(QPoint(100, 100), QPoint(200, 180)), point), handle);
-}
-
-void TstPreview::pressOnHandleStartsResize()
-{
-    Preview *preview = makePreview();
-    preview->setCropInches(0, 100.0 / 41, 100.0 / 41, 101.0 / 41, 81.0 / 41);
-    QCOMPARE(preview->cropRects().value(0), QRect(QPoint(100, 100), QPoint(200, 180)));
-    QSignalSpy spy(preview, &Preview::previewUpdate);
-
-    // Outside the rectangle but on the bottom-right square: a resize, not a new rectangle.
-    press(preview, QPoint(203, 183));
-    QCOMPARE(preview->dragMode(), int(Preview::DragResize));
-    QCOMPARE(preview->activeHandle(), int(Preview::HandleBottomRight));
-    QCOMPARE(preview->startRect(), QRect(QPoint(100, 100), QPoint(200, 180)));
-    moveTo(preview, QPoint(260, 300));
-    QCOMPARE(spiedRect(spy, 0), QRect(QPoint(100, 100), QPoint(260, 300)));
-    QCOMPARE(spiedState(spy, 0), int(Preview::CropBoth));
-    release(preview, QPoint(260, 300));
-    QCOMPARE(preview->cropRects().value(0), QRect(QPoint(100, 100), QPoint(260, 300)));
-
-    // Just outside every handle: a new rectangle replaces the old one.
-    press(preview, QPoint(40, 40));
-    QCOMPARE(preview->dragMode(), int(Preview::DragNew));
-    QCOMPARE(preview->activeHandle(), int(Preview::HandleBottomRight));
-    QVERIFY(preview->cropRects().isEmpty());
-    release(preview, QPoint(80, 80));
-    QCOMPARE(preview->cropRects(), QList<QRect>{QRect(QPoint(40, 40), QPoint(80, 80))});
 }
 
 void TstPreview::hoverCursors()
@@ -558,12 +524,6 @@ void TstPreview::brushTextures()
         }
         QCOMPARE(preview.cropBrush(k).textureImage(), texture);
     }
-    // Image 1 starts with 78, image 7 with E1.
-    QCOMPARE(Preview::brushTexture(1).pixel(0, 0), kBlue);
-    QCOMPARE(Preview::brushTexture(1).pixel(1, 0), kYellow);
-    QCOMPARE(Preview::brushTexture(7).pixel(0, 0), kYellow);
-    QCOMPARE(Preview::brushTexture(7).pixel(3, 0), kBlue);
-    QCOMPARE(Preview::brushTexture(7).pixel(7, 0), kYellow);
 }
 
 void TstPreview::marchingBorderUsesSharedPhase()
@@ -676,22 +636,16 @@ void TstPreview::colourModes()
     preview.resize(kGlassPreview);
     preview.loadImage(path, 0);
     // A bitmap smaller than the widget is not padded.
-    QCOMPARE(preview.displayImage().size(), QSize(3, 2));
-    QCOMPARE(preview.displayImage().pixel(0, 0), qRgb(10, 200, 30));
-    QCOMPARE(preview.displayImage().pixel(1, 1), qRgb(100, 40, 220));
+    QCOMPARE(preview.displayImage(), source.convertToFormat(preview.displayImage().format()));
 
     preview.setScanMode(1); // grayscale: red and blue take green's value
-    QCOMPARE(preview.displayImage().pixel(0, 0), qRgb(200, 200, 200));
-    QCOMPARE(preview.displayImage().pixel(1, 0), qRgb(209, 209, 209));
-    QCOMPARE(preview.displayImage().pixel(1, 1), qRgb(40, 40, 40));
-    QCOMPARE(preview.displayImage().pixel(2, 1), qRgb(2, 2, 2));
+    QCOMPARE(pixelsAt(preview.displayImage(), {{0, 0}, {1, 0}, {1, 1}, {2, 1}}),
+             (QList<QRgb>{qRgb(200, 200, 200), qRgb(209, 209, 209), qRgb(40, 40, 40), qRgb(2, 2, 2)}));
 
     preview.setScanMode(2); // black and white: green below 210 is black
-    QCOMPARE(preview.displayImage().pixel(0, 0), qRgb(0, 0, 0));
-    QCOMPARE(preview.displayImage().pixel(1, 0), qRgb(0, 0, 0));
-    QCOMPARE(preview.displayImage().pixel(2, 0), qRgb(255, 255, 255));
-    QCOMPARE(preview.displayImage().pixel(0, 1), qRgb(255, 255, 255));
-    QCOMPARE(preview.displayImage().pixel(1, 1), qRgb(0, 0, 0));
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    QCOMPARE(pixelsAt(preview.displayImage(), {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}}),
+             (QList<QRgb>{black, black, white, white, black}));
 
     // The loaded image is never changed: back to colour gives the original.
     preview.setScanMode(0);
@@ -736,10 +690,8 @@ void TstPreview::colourModesOfOtherFormats()
         indexed.setPixel(x, 0, idx[x]);
     const QImage indexedGrey = Preview::convertForScanMode(indexed, 1);
     QCOMPARE(indexedGrey.size(), QSize(4, 1));
-    QCOMPARE(indexedGrey.pixel(0, 0), qRgb(230, 230, 230));
-    QCOMPARE(indexedGrey.pixel(1, 0), qRgb(100, 100, 100));
-    QCOMPARE(indexedGrey.pixel(2, 0), qRgb(0, 0, 0));
-    QCOMPARE(indexedGrey.pixel(3, 0), qRgb(230, 230, 230));
+    QCOMPARE(pixelsAt(indexedGrey, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}),
+             (QList<QRgb>{qRgb(230, 230, 230), qRgb(100, 100, 100), qRgb(0, 0, 0), qRgb(230, 230, 230)}));
 
     // Full colour leaves any format as it is.
     QCOMPARE(Preview::convertForScanMode(indexed, 0), indexed);
