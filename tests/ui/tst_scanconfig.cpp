@@ -90,6 +90,23 @@ ScanConfiguration userRecord(const QString &name, int dpi = 300)
     return c;
 }
 
+// The built-in lists, then what the file holds when one is given.
+ScanConfigurationStore storeWith(bool metric = false, const QString &file = QString())
+{
+    ScanConfigurationStore store;
+    store.buildDefaults(metric);
+    if (!file.isEmpty())
+        store.load(file);
+    return store;
+}
+
+void writeIni(const QString &file, const QVariantMap &values)
+{
+    QSettings ini(file, QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        ini.setValue(it.key(), it.value());
+}
+
 void addUsers(ScanConfigurationStore &store, int source, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -271,8 +288,7 @@ void TestScanConfig::recordHexForms()
 
 void TestScanConfig::defaultsUsLocale()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QCOMPARE(store.count(ExposureGlass), 6);
     QCOMPARE(store.count(DocumentFeeder), 4);
     QCOMPARE(store.customIndex(ExposureGlass), 5);
@@ -315,8 +331,7 @@ void TestScanConfig::defaultsUsLocale()
 
 void TestScanConfig::defaultsMetricLocale()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(true);
+    ScanConfigurationStore store = storeWith(true);
     const ScanConfiguration *glass = store.entryAt(ExposureGlass, 5);
     QCOMPARE(glass->paperSizeId, 6);
     QCOMPARE(glass->unit, int(Centimetre));
@@ -342,8 +357,7 @@ void TestScanConfig::defaultsMetricLocale()
 
 void TestScanConfig::findByNameIgnoresCase()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QVERIFY(store.saveAs(ExposureGlass, "Receipts", sampleRecord()));
     int position = -1;
     QCOMPARE(store.findByName(ExposureGlass, "custom...", &position), 1);
@@ -362,8 +376,7 @@ void TestScanConfig::findByNameIgnoresCase()
 
 void TestScanConfig::indexesAndFlags()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QVERIFY(store.setActive(ExposureGlass, 0));
     QVERIFY(store.setActive(ExposureGlass, 5));
     QVERIFY(!store.setActive(ExposureGlass, 6));
@@ -389,8 +402,7 @@ void TestScanConfig::indexesAndFlags()
 
 void TestScanConfig::saveAsAppendsAndReplaces()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     const ScanRequest first = sampleRecord(Grayscale, 600);
     QVERIFY(store.saveAs(ExposureGlass, "Alpha", first));
     QVERIFY(store.saveAs(ExposureGlass, "Beta", sampleRecord(FullColor, 100)));
@@ -424,8 +436,7 @@ void TestScanConfig::saveAsAppendsAndReplaces()
 
 void TestScanConfig::saveAsLimits()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     addUsers(store, ExposureGlass, 26);
     QCOMPARE(store.count(ExposureGlass), 32);
     QVERIFY(!store.canAdd(ExposureGlass));
@@ -441,8 +452,7 @@ void TestScanConfig::saveAsLimits()
 
 void TestScanConfig::removeEntries()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     addUsers(store, ExposureGlass, 3);
     QVERIFY(!store.remove(ExposureGlass, 9));
     QVERIFY(!store.remove(ExposureGlass, -1));
@@ -462,8 +472,7 @@ void TestScanConfig::removeEntries()
 
 void TestScanConfig::activeEntryAndRecord()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     ScanRequest record{};
     record.paperSource = ExposureGlass;
     QVERIFY(store.setActive(ExposureGlass, 0));
@@ -489,9 +498,7 @@ void TestScanConfig::activeEntryAndRecord()
 
     // An active position at the list end is taken as "Custom...".
     QSettings(m_file, QSettings::IniFormat).setValue("FBConfig/FBActive", 6);
-    ScanConfigurationStore loaded;
-    loaded.buildDefaults(false);
-    loaded.load(m_file);
+    ScanConfigurationStore loaded = storeWith(false, m_file);
     ScanRequest other{};
     loaded.applyActiveTo(ExposureGlass, other);
     QCOMPARE(other.configIndex, 5);
@@ -499,8 +506,7 @@ void TestScanConfig::activeEntryAndRecord()
 
 void TestScanConfig::storedFileLayout()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(true);
+    ScanConfigurationStore store = storeWith(true);
     QVERIFY(store.saveAs(ExposureGlass, "Receipts", sampleRecord(Grayscale, 300)));
     QVERIFY(store.setActive(ExposureGlass, 6));
     QVERIFY(store.setActive(DocumentFeeder, 1));
@@ -573,17 +579,9 @@ void TestScanConfig::roundTripKeepsUserRecords()
     custom.resolution = 600;
     custom.areaPixels[AreaWidth] = 5100;
 
-    {
-        QSettings ini(m_file, QSettings::IniFormat);
-        ini.setValue("FBConfig/ConfigCount", 3);
-        ini.setValue("FBConfig/FBActive", 7);
-        ini.setValue("FBConfig/Item0", custom.toHex());
-        ini.setValue("FBConfig/Item1", odd.toHex());
-        ini.setValue("FBConfig/Item2", userRecord("Second", 200).toHex().toUpper());
-    }
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
-    store.load(m_file);
+    writeIni(m_file, {{"FBConfig/ConfigCount", 3}, {"FBConfig/FBActive", 7}, {"FBConfig/Item0", custom.toHex()},
+                      {"FBConfig/Item1", odd.toHex()}, {"FBConfig/Item2", userRecord("Second", 200).toHex().toUpper()}});
+    ScanConfigurationStore store = storeWith(false, m_file);
     QCOMPARE(store.count(ExposureGlass), 8);
     QCOMPARE(store.activeIndex(ExposureGlass), 7);
     // "Custom..." takes the stored values but keeps its own name.
@@ -599,9 +597,7 @@ void TestScanConfig::roundTripKeepsUserRecords()
     QCOMPARE(QByteArray::fromHex(out.value("FBConfig/Item1").toString().toLatin1()), oddImage);
     QCOMPARE(QByteArray::fromHex(out.value("FBConfig/Item2").toString().toLatin1()), userRecord("Second", 200).toBytes());
 
-    ScanConfigurationStore reloaded;
-    reloaded.buildDefaults(false);
-    reloaded.load(second);
+    ScanConfigurationStore reloaded = storeWith(false, second);
     QCOMPARE(reloaded.count(ExposureGlass), 8);
     for (int i = 0; i < 8; ++i)
         QCOMPARE(reloaded.entryAt(ExposureGlass, i)->toBytes(), store.entryAt(ExposureGlass, i)->toBytes());
@@ -612,8 +608,7 @@ void TestScanConfig::defaultStoreAndFileName()
 {
     // The store without a path uses the user settings file of the configuration.
     configFile().strUIConfig = m_file;
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     store.save();
     QSettings ini(m_file, QSettings::IniFormat);
     QCOMPARE(ini.value("FBConfig/ConfigCount").toInt(), 1);
@@ -631,8 +626,7 @@ void TestScanConfig::defaultStoreAndFileName()
     QSettings after(m_file, QSettings::IniFormat);
     QCOMPARE(after.value("FBConfig/ConfigCount").toInt(), 2);
 
-    ScanConfigurationStore next;
-    next.buildDefaults(false);
+    ScanConfigurationStore next = storeWith();
     next.load();
     QCOMPARE(next.nameAt(ExposureGlass, 6), QString("Keep"));
     configFile().strUIConfig.clear();
@@ -654,9 +648,7 @@ void TestScanConfig::damagedItemsAreSkipped()
           << "Item4=\n"
           << "Item6=" << userRecord("Also good").toHex() << "\n"; // Item5 missing
     }
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
-    store.load(m_file);
+    ScanConfigurationStore store = storeWith(false, m_file);
     QCOMPARE(store.count(ExposureGlass), 7);
     QCOMPARE(store.nameAt(ExposureGlass, 6), QString("Also good"));
     QCOMPARE(store.nameAt(ExposureGlass, 5), QString("Custom..."));
@@ -706,20 +698,15 @@ void TestScanConfig::outOfRangeRecordsAreRejected()
     QFETCH(QByteArray, image);
     QFETCH(int, source);
     const QString group = source == ExposureGlass ? "FBConfig" : "ADFConfig";
-    {
-        QSettings ini(m_file, QSettings::IniFormat);
-        ini.setValue(group + "/ConfigCount", 3);
-        ini.setValue(group + "/Item0", userRecord("Before").toHex());
-        ini.setValue(group + "/Item1", QString::fromLatin1(image.toHex()));
-        ini.setValue(group + "/Item2", userRecord("After").toHex());
-    }
+    writeIni(m_file, {{group + "/ConfigCount", 3},
+                      {group + "/Item0", userRecord("Before").toHex()},
+                      {group + "/Item1", QString::fromLatin1(image.toHex())},
+                      {group + "/Item2", userRecord("After").toHex()}});
     ScanConfiguration direct;
     QVERIFY(ScanConfiguration::fromBytes(image, direct));
     QVERIFY(!ScanConfigurationStore::isUsableRecord(direct, source));
 
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
-    store.load(m_file);
+    ScanConfigurationStore store = storeWith(false, m_file);
     const int custom = store.customIndex(source);
     QCOMPARE(store.count(source), custom + 3);
     QCOMPARE(store.nameAt(source, custom + 1), QString("Before"));
@@ -739,16 +726,10 @@ void TestScanConfig::configCountIsBounded()
 {
     const QString good = userRecord("Many").toHex();
     // A count beyond any int, a negative one and one far beyond the items.
-    for (const QString &count : {QString("99999999999999999999"), QString("-5"), QString("abc")}) {
+    for (const QString& count : { QString("99999999999999999999"), QString("-5"), QString("abc") }) {
         QFile::remove(m_file);
-        {
-            QSettings ini(m_file, QSettings::IniFormat);
-            ini.setValue("FBConfig/ConfigCount", count);
-            ini.setValue("FBConfig/Item0", good);
-        }
-        ScanConfigurationStore store;
-        store.buildDefaults(false);
-        store.load(m_file);
+        writeIni(m_file, {{"FBConfig/ConfigCount", count}, {"FBConfig/Item0", good}});
+        ScanConfigurationStore store = storeWith(false, m_file);
         QCOMPARE(store.count(ExposureGlass), 6);
     }
 
@@ -762,9 +743,7 @@ void TestScanConfig::configCountIsBounded()
         for (int i = 0; i < 40; ++i)
             ini.setValue(QString("ADFConfig/Item%1").arg(i), userRecord(QString("F%1").arg(i)).toHex());
     }
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
-    store.load(m_file);
+    ScanConfigurationStore store = storeWith(false, m_file);
     QCOMPARE(store.count(ExposureGlass), ScanConfigurationStore::MaxEntries);
     QCOMPARE(store.nameAt(ExposureGlass, 31), QString("N25"));
     QCOMPARE(store.count(DocumentFeeder), ScanConfigurationStore::MaxEntries);
@@ -796,17 +775,14 @@ void TestScanConfig::activePositionFallsBack()
         if (!stored.isNull())
             ini.setValue("FBConfig/FBActive", stored);
     }
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
-    store.load(m_file);
+    ScanConfigurationStore store = storeWith(false, m_file);
     QCOMPARE(store.count(ExposureGlass), 7);
     QCOMPARE(store.activeIndex(ExposureGlass), expected);
 }
 
 void TestScanConfig::dialogForm()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     ConfigDialog dialog(ExposureGlass, QString(), &store);
     QCOMPARE(dialog.size(), QSize(430, 130));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
@@ -844,8 +820,7 @@ void TestScanConfig::dialogForm()
 
 void TestScanConfig::saveAsFlowNewName()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QListWidget list;
     store.fillList(&list, ExposureGlass);
     list.setCurrentRow(5);
@@ -898,8 +873,7 @@ void TestScanConfig::saveAsFlowRefusals()
 {
     QFETCH(QString, typed);
     QFETCH(QString, warning);
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QListWidget list;
     store.fillList(&list, ExposureGlass);
     list.setCurrentRow(5);
@@ -932,8 +906,7 @@ void TestScanConfig::saveAsFlowRefusals()
 
 void TestScanConfig::saveAsFlowReplace()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QVERIFY(store.saveAs(ExposureGlass, "Alpha", sampleRecord(FullColor, 100)));
     QVERIFY(store.saveAs(ExposureGlass, "Beta", sampleRecord(FullColor, 100)));
     QListWidget list;
@@ -978,8 +951,7 @@ void TestScanConfig::saveAsFlowReplace()
 
 void TestScanConfig::saveAsFlowFullList()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     addUsers(store, ExposureGlass, 26);
     QListWidget list;
     store.fillList(&list, ExposureGlass);
@@ -1000,8 +972,7 @@ void TestScanConfig::saveAsFlowFullList()
 
 void TestScanConfig::deleteFlow()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QVERIFY(store.saveAs(ExposureGlass, "Alpha", sampleRecord(Grayscale, 200)));
     QVERIFY(store.saveAs(ExposureGlass, "Beta", sampleRecord(BlackAndWhite, 300)));
     QListWidget list;
@@ -1061,25 +1032,18 @@ void TestScanConfig::deleteFlow()
 
 void TestScanConfig::buttonState()
 {
-    ScanConfigurationStore store;
-    store.buildDefaults(false);
+    ScanConfigurationStore store = storeWith();
     QVERIFY(store.saveAs(DocumentFeeder, "Mine", sampleRecord()));
     QPushButton saveAs, remove;
 
-    store.setActive(DocumentFeeder, 3); // "Custom..."
-    updateConfigButtons(store, DocumentFeeder, &saveAs, &remove);
-    QVERIFY(saveAs.isEnabled());
-    QVERIFY(!remove.isEnabled());
-
-    store.setActive(DocumentFeeder, 0); // a preset
-    updateConfigButtons(store, DocumentFeeder, &saveAs, &remove);
-    QVERIFY(!saveAs.isEnabled());
-    QVERIFY(!remove.isEnabled());
-
-    store.setActive(DocumentFeeder, 4); // the user's own
-    updateConfigButtons(store, DocumentFeeder, &saveAs, &remove);
-    QVERIFY(saveAs.isEnabled());
-    QVERIFY(remove.isEnabled());
+    // "Custom...", a preset, the user's own: save as, delete.
+    const struct { int row; bool saveAs, remove; } rows[] = {{3, true, false}, {0, false, false}, {4, true, true}};
+    for (const auto &r : rows) {
+        store.setActive(DocumentFeeder, r.row);
+        updateConfigButtons(store, DocumentFeeder, &saveAs, &remove);
+        QCOMPARE(saveAs.isEnabled(), r.saveAs);
+        QCOMPARE(remove.isEnabled(), r.remove);
+    }
     QVERIFY(configButtonState(store, DocumentFeeder).userMade);
     QVERIFY(!configButtonState(store, ExposureGlass).userMade);
     QVERIFY(configButtonState(store, ExposureGlass).canSaveAs);
