@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "cloud/oauthsignin.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -13,6 +14,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTreeWidgetItem>
 
 // A module configuration file in the scratch folder whose "[CLOUD]" section
 // points at fake services, loaded into the process-wide ConfigFile.
@@ -114,4 +116,23 @@ inline QByteArray rawExchange(quint16 port, const QByteArray &request)
     if (!QTest::qWaitFor([&]() { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000))
         return answer; // the caller sees an incomplete answer
     return answer + socket.readAll();
+}
+
+inline QByteArray md5Of(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(&f);
+    return hash.result();
+}
+
+// The first-column texts of an item's children, in order.
+inline QStringList childTexts(const QTreeWidgetItem *item)
+{
+    QStringList texts;
+    for (int i = 0; i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
 }

@@ -7,7 +7,6 @@
 #include "cloudtestenv.h"
 #include "fakes/fakedropbox.h"
 
-#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -35,15 +34,6 @@ QList<Step> stepsOf(const QList<FakeDropbox::Request> &requests)
     return steps;
 }
 
-QByteArray md5Of(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    hash.addData(&f);
-    return hash.result();
-}
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Step>)

@@ -8,30 +8,11 @@
 #include "cloudtestenv.h"
 #include "fakes/fakegoogle.h"
 
-#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidgetItem>
 
 #include <memory>
-
-namespace {
-QByteArray md5Of(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList childTitles(const QTreeWidgetItem *item)
-{
-    QStringList titles;
-    for (int i = 0; i < item->childCount(); ++i)
-        titles << item->child(i)->text(0);
-    return titles;
-}
-} // namespace
 
 class TestGoogleDrive : public QObject
 {
@@ -131,8 +112,8 @@ void TestGoogleDrive::treeAndPaths()
 
     QTreeWidgetItem top;
     folder.fillFolderTree(&top);
-    QCOMPARE(childTitles(&top), (QStringList{"A", "C"}));
-    QCOMPARE(childTitles(top.child(0)), QStringList{"B"});
+    QCOMPARE(childTexts(&top), (QStringList{"A", "C"}));
+    QCOMPARE(childTexts(top.child(0)), QStringList{"B"});
     QCOMPARE(cloudFolderItemId(top.child(0)->child(0)), b);
 
     QString id = b, path;

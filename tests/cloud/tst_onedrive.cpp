@@ -8,30 +8,11 @@
 #include "cloudtestenv.h"
 #include "fakes/fakegraph.h"
 
-#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidgetItem>
 
 #include <memory>
-
-namespace {
-QByteArray md5Of(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
-}
-
-QStringList childNames(const QTreeWidgetItem *item)
-{
-    QStringList names;
-    for (int i = 0; i < item->childCount(); ++i)
-        names << item->child(i)->text(0);
-    return names;
-}
-} // namespace
 
 class TestOneDrive : public QObject
 {
@@ -134,8 +115,8 @@ void TestOneDrive::listingTreeAndPaths()
 
     QTreeWidgetItem top;
     folder.fillFolderTree(&top);
-    QCOMPARE(childNames(&top), (QStringList{"Scan", "Docs"}));
-    QCOMPARE(childNames(top.child(0)), QStringList{QString::fromUtf8("2026 Dezember ä")});
+    QCOMPARE(childTexts(&top), (QStringList{"Scan", "Docs"}));
+    QCOMPARE(childTexts(top.child(0)), QStringList{QString::fromUtf8("2026 Dezember ä")});
     QCOMPARE(top.child(0)->child(0)->childCount(), 5);
 
     QString id, path;
