@@ -45,6 +45,27 @@ Page fullPage(int type, int mode, int dpi)
     return p;
 }
 
+// A part of the glass at a resolution.
+Page area(int type, int dpi, int x, int y, int width, int height)
+{
+    Page p;
+    p.type = type;
+    p.dpi = dpi;
+    p.x = x;
+    p.y = y;
+    p.width = width;
+    p.height = height;
+    return p;
+}
+
+void addModeRows()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("colour") << 0;
+    QTest::newRow("gray") << 1;
+    QTest::newRow("b/w") << 2;
+}
+
 int px(double inches, int dpi)
 {
     return int(inches * dpi);
@@ -119,8 +140,7 @@ private:
 
     bool openDevice(const QString &port = kUsbPort)
     {
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         return engine->setPortName(0, port) == 0 && engine->getStatusFromSpecialPort(&reply) && !reply.busy
                && engine->openPort() == 0;
     }
@@ -132,10 +152,25 @@ private:
         return engine->startScan();
     }
 
+    void endJob()
+    {
+        engine->scanFinish();
+        engine->closePort();
+    }
+
+    // One page as a job of its own: open, scan, finish and close.
+    int scanJob(const Page &p, const QString &path)
+    {
+        if (!openDevice())
+            return 1;
+        const int rc = scan(p, path);
+        endJob();
+        return rc;
+    }
+
     tagSCANNER_STATUS status(bool *failed = nullptr)
     {
-        tagSCANNER_STATUS s;
-        std::memset(&s, 0, sizeof s);
+        tagSCANNER_STATUS s{};
         const bool f = engine->getDeviceStatus(&s);
         if (failed)
             *failed = f;
@@ -187,8 +222,7 @@ private slots:
     {
         if (engine) {
             engine->cancelJob();
-            engine->scanFinish();
-            engine->closePort();
+            endJob();
         }
         engine.reset();
         hub.reset();
@@ -247,8 +281,7 @@ private slots:
         QFETCH(bool, answers);
         QFETCH(int, projectId);
         QFETCH(QString, model);
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         int id = 77;
         QCOMPARE(engine->queryScannerStatus(id, address, &reply), answers);
         if (answers) {
@@ -296,8 +329,7 @@ private slots:
 
     void portMustBeKnown()
     {
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         QVERIFY(!engine->getStatusFromSpecialPort(&reply)); // no port yet
         QCOMPARE(engine->setPortName(3000, "simusb-0009"), -20);
         QVERIFY(!engine->getStatusFromSpecialPort(&reply));
@@ -353,8 +385,7 @@ private slots:
         QVERIFY(other.initInterface(&bare));
         QCOMPARE(other.setPortName(3000, kUsbPort), 0);
         QCOMPARE(other.openPort(), 0);
-        tagSCANNER_STATUS s;
-        std::memset(&s, 0, sizeof s);
+        tagSCANNER_STATUS s{};
         QVERIFY(!other.getDeviceStatus(&s));
         QCOMPARE(int(s.powerState), 1);
         other.scanFinish();
@@ -457,32 +488,16 @@ private slots:
         }
     }
 
-    void cropAgreesWithPage_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("colour") << 0;
-        QTest::newRow("gray") << 1;
-        QTest::newRow("b/w") << 2;
-    }
+    void cropAgreesWithPage_data() { addModeRows(); }
 
     void cropAgreesWithPage()
     {
         QFETCH(int, mode);
         // TIFF is lossless, so the crop must match the page pixel for pixel.
-        const Page whole = fullPage(ImageTIFF, mode, 100);
-        Page crop = whole;
-        crop.x = 123;
-        crop.y = 456;
-        crop.width = 301;
-        crop.height = 517;
-        QVERIFY(openDevice());
-        QCOMPARE(scan(whole, out("whole.tif")), 0);
-        engine->scanFinish();
-        engine->closePort();
-        QVERIFY(openDevice());
-        QCOMPARE(scan(crop, out("crop.tif")), 0);
-        engine->scanFinish();
-        engine->closePort();
+        Page crop = area(ImageTIFF, 100, 123, 456, 301, 517);
+        crop.mode = mode;
+        QCOMPARE(scanJob(fullPage(ImageTIFF, mode, 100), out("whole.tif")), 0);
+        QCOMPARE(scanJob(crop, out("crop.tif")), 0);
         const ReadImage a = readTiff(out("whole.tif"));
         const ReadImage b = readTiff(out("crop.tif"));
         QVERIFY(a.ok && b.ok);
@@ -492,29 +507,11 @@ private slots:
     void previewAgreesWithPage()
     {
         // The module's preview: the whole glass at 41 dpi, 350 x 480 pixels.
-        Page preview;
-        preview.type = ImagePreview;
-        preview.dpi = 41;
-        preview.width = 350;
-        preview.height = 480;
         const QString previewPath = out("preview.bmp");
-        QVERIFY(openDevice());
-        QCOMPARE(scan(preview, previewPath), 0);
-        engine->scanFinish();
-        engine->closePort();
-
+        QCOMPARE(scanJob(area(ImagePreview, 41, 0, 0, 350, 480), previewPath), 0);
         // A 300-dpi page cropped around the colour patches.
-        Page page;
-        page.type = ImageJPEG;
-        page.dpi = 300;
-        page.x = 150;
-        page.y = 2550;
-        page.width = 2100;
-        page.height = 600;
-        QVERIFY(openDevice());
-        QCOMPARE(scan(page, out("patches.jpg")), 0);
-        engine->scanFinish();
-        engine->closePort();
+        const Page page = area(ImageJPEG, 300, 150, 2550, 2100, 600);
+        QCOMPARE(scanJob(page, out("patches.jpg")), 0);
 
         const ReadImage a = readBmp(previewPath);
         const ReadImage b = readJpeg(out("patches.jpg"));
@@ -542,8 +539,7 @@ private slots:
         QCOMPARE(int(status().paperInFeeder), 0);
         p.source = 2;
         QCOMPARE(scan(p, out("extra.jpg")), -5); // nothing left to pull in
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
         QCOMPARE(filesIn(outDir), (QStringList{"feed_1.jpg", "feed_2.jpg", "feed_3.jpg"}));
 
         // The feeder is filled again for the next job.
@@ -551,11 +547,28 @@ private slots:
         QCOMPARE(int(status().paperInFeeder), 1);
     }
 
-    void emptyFeeder()
+    void statusAfterOpen_data()
     {
-        setEngineKeys({{"Sheets", 0}});
+        QTest::addColumn<QVariantMap>("keys");
+        QTest::addColumn<int>("power");
+        QTest::addColumn<int>("errorBits");
+        QTest::addColumn<int>("paper");
+        QTest::newRow("empty feeder") << QVariantMap{{"Sheets", 0}} << 1 << 0 << 0;
+        QTest::newRow("never wakes, error bits") << QVariantMap{{"WakeUpTime", -1}, {"WakeUpErrorBits", 2}} << 2 << 2 << 1;
+    }
+
+    void statusAfterOpen()
+    {
+        QFETCH(QVariantMap, keys);
+        QFETCH(int, power);
+        QFETCH(int, errorBits);
+        QFETCH(int, paper);
+        setEngineKeys(keys);
         QVERIFY(openDevice());
-        QCOMPARE(int(status().paperInFeeder), 0);
+        const tagSCANNER_STATUS s = status();
+        QCOMPARE(int(s.powerState), power);
+        QCOMPARE(int(s.errorBits), errorBits);
+        QCOMPARE(int(s.paperInFeeder), paper);
     }
 
     void duplexGivesFrontAndBack()
@@ -566,14 +579,12 @@ private slots:
         p.side = 0;
         QVERIFY(openDevice());
         QCOMPARE(feederJob(p, "top"), (QList<int>{0, 0, 0, 0}));
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
 
         p.side = 1; // "Top to Bottom": backs come out turned
         QVERIFY(openDevice());
         QCOMPARE(feederJob(p, "turned"), (QList<int>{0, 0, 0, 0}));
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
 
         const ReadImage front = readTiff(out("top_1.tif"));
         const ReadImage back = readTiff(out("top_2.tif"));
@@ -604,13 +615,7 @@ private slots:
 
     // ---- PDF -----------------------------------------------------------
 
-    void pdfOfThreePages_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("colour") << 0;
-        QTest::newRow("gray") << 1;
-        QTest::newRow("b/w") << 2;
-    }
+    void pdfOfThreePages_data() { addModeRows(); }
 
     void pdfOfThreePages()
     {
@@ -717,8 +722,7 @@ private slots:
         for (int job = 0; job < 2; ++job) { // counted again from every setPortName
             QCOMPARE(engine->setPortName(3000, kUsbPort), 0);
             for (int i = 0; i < 4; ++i) {
-                tagResponseDeviceInfo reply;
-                std::memset(&reply, 0, sizeof reply);
+                tagResponseDeviceInfo reply{};
                 QVERIFY(engine->getStatusFromSpecialPort(&reply));
                 QCOMPARE(reply.busy != 0, i < 3);
                 QCOMPARE(int(reply.errorFlags), 0);
@@ -730,8 +734,7 @@ private slots:
     {
         setEngineKeys({{"StatusPortFail", 1}});
         QCOMPARE(engine->setPortName(3000, kUsbPort), 0);
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         QVERIFY(!engine->getStatusFromSpecialPort(&reply));
     }
 
@@ -739,8 +742,7 @@ private slots:
     {
         setEngineKeys({{"JamAtOpen", 1}});
         QCOMPARE(engine->setPortName(3000, kUsbPort), 0);
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         QVERIFY(engine->getStatusFromSpecialPort(&reply));
         QCOMPARE(int(reply.errorFlags & 0x04), 4);
         QCOMPARE(engine->openPort(), 0);
@@ -769,16 +771,14 @@ private slots:
         QCOMPARE(int(s.errorBits), 1);
         QCOMPARE(int(s.paperInFeeder), 1);
         QCOMPARE(int(s.powerState), 1);
-        tagResponseDeviceInfo reply;
-        std::memset(&reply, 0, sizeof reply);
+        tagResponseDeviceInfo reply{};
         QVERIFY(engine->getStatusFromSpecialPort(&reply));
         QCOMPARE(int(reply.errorFlags & 0x04), 4);
         Page p = fullPage(ImageJPEG, 2, 30);
         p.source = 2;
         QCOMPARE(scan(p, out("refused.jpg")), -2);
         QCOMPARE(filesIn(outDir).size(), codes.size());
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
 
         // Cleared with the next setPortName.
         setEngineKeys({{"Sheets", 5}});
@@ -836,15 +836,6 @@ private slots:
         QCOMPARE(filesIn(outDir), QStringList{"awake.jpg"});
     }
 
-    void errorBitsWhileWaking()
-    {
-        setEngineKeys({{"WakeUpTime", -1}, {"WakeUpErrorBits", 2}});
-        QVERIFY(openDevice());
-        const tagSCANNER_STATUS s = status();
-        QCOMPARE(int(s.powerState), 2); // never wakes
-        QCOMPARE(int(s.errorBits), 2);
-    }
-
     void engineErrorAtPage_data()
     {
         QTest::addColumn<int>("type");
@@ -877,8 +868,7 @@ private slots:
         setEngineKeys({{"Sheets", 1}});
         QVERIFY(openDevice());
         QCOMPARE(feederJob(fullPage(ImageJPEG, 0, 20), "a"), QList<int>{0});
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
         setEngineKeys({{"Sheets", 2}, {"PageTime", 1}});
         QVERIFY(openDevice());
         QCOMPARE(feederJob(fullPage(ImageJPEG, 0, 20), "b"), (QList<int>{0, 0}));
@@ -946,8 +936,7 @@ private slots:
         engine->cancelJob(); // arrives before the job thread reaches startScan
         QCOMPARE(engine->startScan(), -150);
         QCOMPARE(scan(p, out("never2.jpg")), -150); // holds for the rest of the job
-        engine->scanFinish();
-        engine->closePort();
+        endJob();
         QVERIFY(filesIn(outDir).isEmpty());
 
         QVERIFY(openDevice()); // a new job is not cancelled
