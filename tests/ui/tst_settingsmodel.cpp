@@ -1,4 +1,5 @@
 #include "modaldriver.h"
+#include "testsupport.h"
 
 #include "scan/scanrequest.h"
 #include "ui/papersizelist.h"
@@ -20,13 +21,6 @@
 #include <limits>
 
 namespace {
-QStringList g_messages;
-
-void captureMessages(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    g_messages.append(text);
-}
-
 QVector<int> itemIds(const QComboBox &combo)
 {
     QVector<int> ids;
@@ -247,15 +241,11 @@ void TestSettingsModel::paperSizeRowsPerSource()
 
 void TestSettingsModel::paperSizeLogLines()
 {
-    g_messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureMessages);
+    g_log.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
     const PaperSizeList list;
     qInstallMessageHandler(previous);
-    QStringList paperLines;
-    for (const QString &line : qAsConst(g_messages)) {
-        if (line.startsWith("Paper="))
-            paperLines.append(line);
-    }
+    const QStringList paperLines = logLines("Paper=");
     QCOMPARE(paperLines.size(), list.count());
     QVERIFY(paperLines.at(5).contains("A4"));
     QVERIFY(paperLines.at(5).contains("Width= 8.2677"));
@@ -350,42 +340,31 @@ void TestSettingsModel::commitTypedSize_data()
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("message");
 
-    const QString inchRange = "The value is out of the range. Please enter a value from %1 to %2 inch.";
-    QTest::newRow("unchanged text") << int(ExposureGlass) << int(Inch) << 0.0 << false << "8.50"
-                                    << int(TypedSizeResult::Unchanged) << QString();
-    QTest::newRow("too wide: message") << int(ExposureGlass) << int(Inch) << 0.0 << false << "9"
-                                       << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("too wide with an offset: message") << int(ExposureGlass) << int(Inch) << 1.0 << false << "9"
-                                                      << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("too narrow: message") << int(ExposureGlass) << int(Inch) << 0.0 << false << "0.1"
-                                         << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("height fits alone, not with top") << int(ExposureGlass) << int(Inch) << 2.0 << true << "10"
-                                                     << int(TypedSizeResult::Refused) << QString();
-    QTest::newRow("height with top") << int(ExposureGlass) << int(Inch) << 2.0 << true << "9.5"
-                                     << int(TypedSizeResult::Stored) << QString();
-    QTest::newRow("garbage reads as 0") << int(ExposureGlass) << int(Inch) << 0.0 << false << "abc"
-                                        << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("nan is no length") << int(ExposureGlass) << int(Inch) << 0.0 << false << "nan"
-                                      << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("inf is no length") << int(ExposureGlass) << int(Inch) << 0.0 << false << "inf"
-                                      << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("negative") << int(ExposureGlass) << int(Inch) << 0.0 << false << "-3"
-                              << int(TypedSizeResult::OutOfRange) << inchRange.arg("0.30", "8.50");
-    QTest::newRow("feeder minimum") << int(DocumentFeeder) << int(Inch) << 0.0 << true << "5"
-                                    << int(TypedSizeResult::OutOfRange) << inchRange.arg("5.50", "14.00");
-    QTest::newRow("cm range") << int(ExposureGlass) << int(Centimetre) << 0.0 << false << "0.5"
-                              << int(TypedSizeResult::OutOfRange)
-                              << QString("The value is out of the range. Please enter a value from 0.76 to 21.59 cm.");
-    QTest::newRow("pixel range") << int(ExposureGlass) << int(Pixel) << 0.0 << true << "50"
-                                 << int(TypedSizeResult::OutOfRange)
-                                 << QString("The value is out of the range. Please enter a value from 90 to 3508 pixel.");
-    QTest::newRow("pixel decimal text reads as 0") << int(ExposureGlass) << int(Pixel) << 0.0 << false << "100.5"
-                                                   << int(TypedSizeResult::OutOfRange)
-                                                   << QString("The value is out of the range. Please enter a value from 90 to 2550 pixel.");
-    QTest::newRow("pixel offset") << int(ExposureGlass) << int(Pixel) << 1.0 << false << "2400"
-                                  << int(TypedSizeResult::Refused) << QString();
-    QTest::newRow("cm unchanged") << int(ExposureGlass) << int(Centimetre) << 0.0 << false << "21.59"
-                                  << int(TypedSizeResult::Unchanged) << QString();
+    auto row = [](const char *name, int source, int unit, double offset, bool height, const char *text,
+                  TypedSizeResult::Outcome outcome, const QString &message = QString()) {
+        QTest::newRow(name) << source << unit << offset << height << QString(text) << int(outcome) << message;
+    };
+    const auto unchanged = TypedSizeResult::Unchanged, outOfRange = TypedSizeResult::OutOfRange,
+               refused = TypedSizeResult::Refused, stored = TypedSizeResult::Stored;
+    const QString range = "The value is out of the range. Please enter a value from %1 to %2 %3.";
+    const QString glassWidth = range.arg("0.30", "8.50", "inch");
+    row("unchanged text", ExposureGlass, Inch, 0, false, "8.50", unchanged);
+    row("too wide: message", ExposureGlass, Inch, 0, false, "9", outOfRange, glassWidth);
+    row("too wide with an offset: message", ExposureGlass, Inch, 1, false, "9", outOfRange, glassWidth);
+    row("too narrow: message", ExposureGlass, Inch, 0, false, "0.1", outOfRange, glassWidth);
+    row("height fits alone, not with top", ExposureGlass, Inch, 2, true, "10", refused);
+    row("height with top", ExposureGlass, Inch, 2, true, "9.5", stored);
+    row("garbage reads as 0", ExposureGlass, Inch, 0, false, "abc", outOfRange, glassWidth);
+    row("nan is no length", ExposureGlass, Inch, 0, false, "nan", outOfRange, glassWidth);
+    row("inf is no length", ExposureGlass, Inch, 0, false, "inf", outOfRange, glassWidth);
+    row("negative", ExposureGlass, Inch, 0, false, "-3", outOfRange, glassWidth);
+    row("feeder minimum", DocumentFeeder, Inch, 0, true, "5", outOfRange, range.arg("5.50", "14.00", "inch"));
+    row("cm range", ExposureGlass, Centimetre, 0, false, "0.5", outOfRange, range.arg("0.76", "21.59", "cm"));
+    row("pixel range", ExposureGlass, Pixel, 0, true, "50", outOfRange, range.arg("90", "3508", "pixel"));
+    row("pixel decimal text reads as 0", ExposureGlass, Pixel, 0, false, "100.5", outOfRange,
+        range.arg("90", "2550", "pixel"));
+    row("pixel offset", ExposureGlass, Pixel, 1, false, "2400", refused);
+    row("cm unchanged", ExposureGlass, Centimetre, 0, false, "21.59", unchanged);
 }
 
 void TestSettingsModel::commitTypedSize()
@@ -418,28 +397,31 @@ void TestSettingsModel::commitTypedSize()
 
 void TestSettingsModel::commitStoresInEachUnit()
 {
-    ScanRequest r = letterOnGlass();
-    TypedSizeResult result = ::commitTypedSize(r, SizeField::Width, "5");
-    QCOMPARE(int(result.outcome), int(TypedSizeResult::Stored));
-    QCOMPARE(result.area.inches[AreaWidth], 5.0);
-    QCOMPARE(result.area.centimetres[AreaWidth], 12.7);
-    QCOMPARE(result.area.pixels[AreaWidth], 1500);
-    // The other quantity is left alone.
-    QCOMPARE(result.area.inches[AreaHeight], 11.0);
-
-    r.unit = Centimetre;
-    result = ::commitTypedSize(r, SizeField::Height, "20");
-    QCOMPARE(int(result.outcome), int(TypedSizeResult::Stored));
-    QCOMPARE(result.area.centimetres[AreaHeight], 20.0);
-    QCOMPARE(result.area.inches[AreaHeight], 20 / 2.54);
-    QCOMPARE(result.area.pixels[AreaHeight], 2362);
-
-    r.unit = Pixel;
-    result = ::commitTypedSize(r, SizeField::Width, "1000");
-    QCOMPARE(int(result.outcome), int(TypedSizeResult::Stored));
-    QCOMPARE(result.area.pixels[AreaWidth], 1000);
-    QCOMPARE(result.area.inches[AreaWidth], 1000.0 / 300);
-    QCOMPARE(result.area.centimetres[AreaWidth], 1000.0 / 300 * 2.54);
+    // Typed in each unit, stored in all three; the other quantity is left alone.
+    const struct
+    {
+        int unit;
+        SizeField field;
+        const char *text;
+        double inches, centimetres;
+        int pixels;
+    } cases[] = {
+        {Inch, SizeField::Width, "5", 5.0, 12.7, 1500},
+        {Centimetre, SizeField::Height, "20", 20 / 2.54, 20.0, 2362},
+        {Pixel, SizeField::Width, "1000", 1000.0 / 300, 1000.0 / 300 * 2.54, 1000},
+    };
+    for (const auto &c : cases) {
+        ScanRequest r = letterOnGlass();
+        r.unit = c.unit;
+        const TypedSizeResult result = ::commitTypedSize(r, c.field, c.text);
+        QCOMPARE(int(result.outcome), int(TypedSizeResult::Stored));
+        const int typed = c.field == SizeField::Width ? AreaWidth : AreaHeight;
+        const int other = c.field == SizeField::Width ? AreaHeight : AreaWidth;
+        QCOMPARE(result.area.inches[typed], c.inches);
+        QCOMPARE(result.area.centimetres[typed], c.centimetres);
+        QCOMPARE(result.area.pixels[typed], c.pixels);
+        QCOMPARE(result.area.inches[other], r.areaInches[other]);
+    }
 }
 
 void TestSettingsModel::commitRefusesUnconvertibleRecord()
