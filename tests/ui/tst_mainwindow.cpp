@@ -2,6 +2,7 @@
 // corrections, setting changes, the crop from the preview and Close.
 #include "modaldriver.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
@@ -47,31 +48,6 @@ class TestMainWindow : public QObject
 
 private:
     SimDevice sim;
-
-    QString settingsFile() const { return configFile().uiConfigFile(); }
-
-    // Settings as a user's file might hold them, written before the window starts.
-    void writeSettings(const QMap<QString, QVariant> &values)
-    {
-        QSettings s(settingsFile(), QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            s.setValue(it.key(), it.value());
-        s.sync();
-    }
-
-    // The port keys of the simulated USB scanner (feeder and duplex).
-    static QMap<QString, QVariant> simulatedPort()
-    {
-        return {{"Port/DeviceType", 0},          {"Port/PaperSource", 134}, {"Port/ProjectID", 3000},
-                {"Port/Default", "simusb-0001"}, {"Port/Alias", "USB"},     {"Port/Model", "SimScan 3000"}};
-    }
-
-    std::unique_ptr<MainWindow> openWindow()
-    {
-        auto w = std::make_unique<MainWindow>();
-        w->show();
-        return w;
-    }
 
     QVariant stored(const QString &key) const { return QSettings(settingsFile(), QSettings::IniFormat).value(key); }
 

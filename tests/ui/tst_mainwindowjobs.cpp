@@ -3,6 +3,7 @@
 // folder, the progress and wake-up dialogs, error boxes and closing mid-job.
 #include "modaldriver.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "scan/simdevice.h"
 
 #include "app/configfile.h"
@@ -135,32 +136,13 @@ private:
     SimDevice sim;
     std::unique_ptr<QTemporaryDir> out;
 
-    QString settingsFile() const { return configFile().uiConfigFile(); }
-
-    void writeSettings(const QMap<QString, QVariant> &values)
+    // The simulated USB machine stored as the user's scanner, with these
+    // engine keys, and the window.
+    std::unique_ptr<MainWindow> openWithScanner(const QMap<QString, QString> &engineKeys = {{"PageTime", "5"}})
     {
-        QSettings s(settingsFile(), QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            s.setValue(it.key(), it.value());
-        s.sync();
-    }
-
-    // The scanner a user chose before: the simulated USB machine.
-    void storeSimulatedScanner()
-    {
-        writeSettings({{"Port/DeviceType", 0},
-                       {"Port/PaperSource", 134},
-                       {"Port/ProjectID", 3000},
-                       {"Port/Default", "simusb-0001"},
-                       {"Port/Alias", "USB"},
-                       {"Port/Model", "SimScan 3000"}});
-    }
-
-    std::unique_ptr<MainWindow> openWindow()
-    {
-        auto w = std::make_unique<MainWindow>();
-        w->show();
-        return w;
+        writeSettings(simulatedPort());
+        sim.configure(engineKeys);
+        return openWindow();
     }
 
     QStringList files() const { return QDir(out->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
@@ -251,9 +233,7 @@ private slots:
 
     void previewShowsTheGlass()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "300"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "300"}});
         Preview *preview = child<Preview>(w.get(), "widgetPreview");
         ScanRequest before;
         std::memcpy(&before, &scanRequest(), sizeof before);
@@ -292,8 +272,7 @@ private slots:
 
     void previewInGrayscaleShowsGray()
     {
-        storeSimulatedScanner();
-        auto w = openWindow();
+        auto w = openWithScanner();
         child<QListWidget>(w.get(), "listWidgetUserConfig")->setCurrentRow(2); // Black and White Photo: gray
         QTest::mouseClick(child<QPushButton>(w.get(), "pushButtonPreview"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(idle(w.get()), 60000);
@@ -317,8 +296,7 @@ private slots:
     {
         QFETCH(QString, format);
         QFETCH(QString, dpi);
-        storeSimulatedScanner();
-        auto w = openWindow();
+        auto w = openWithScanner();
         Preview *preview = child<Preview>(w.get(), "widgetPreview");
         QTest::mouseClick(child<QPushButton>(w.get(), "pushButtonPreview"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(idle(w.get()), 60000);
@@ -335,10 +313,7 @@ private slots:
         QVERIFY(reports.size() > 0);
         QCOMPARE(preview->cropRects(), QList<QRect>({QRect(41, 205, 123, 164)}));
         const ScanRequest &r = scanRequest();
-        QCOMPARE(r.areaInches[AreaLeft], 1.0);
-        QCOMPARE(r.areaInches[AreaTop], 5.0);
-        QCOMPARE(r.areaInches[AreaWidth], 3.0);
-        QCOMPARE(r.areaInches[AreaHeight], 4.0);
+        QCOMPARE(QVector<double>(r.areaInches, r.areaInches + 4), QVector<double>({1, 5, 3, 4}));
         QCOMPARE(child<QLineEdit>(w.get(), "lineEditGeneralWidth")->text(), QString("3.00"));
         QCOMPARE(child<QListWidget>(w.get(), "listWidgetUserConfig")->currentItem()->text(), QString("Custom..."));
 
@@ -388,9 +363,7 @@ private slots:
         QFETCH(bool, duplex);
         QFETCH(int, fileCount);
         QFETCH(int, pdfPages);
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "5"}, {"Sheets", "3"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "5"}, {"Sheets", "3"}});
         useFeeder(w.get(), duplex);
         QCOMPARE(scanRequest().duplex, duplex);
 
@@ -424,9 +397,7 @@ private slots:
 
     void cancelTwiceFromTheProgressDialog()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "5000"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "5000"}});
         QSignalSpy cancels(w->messageHub(), &PMessage::cancelScanningJob);
         ModalDriver driver;
         scanTo(w.get(), "JPEG");
@@ -466,9 +437,7 @@ private slots:
 
     void cancelFromElsewhereDisablesTheButton()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "5000"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "5000"}});
         ModalDriver driver;
         scanTo(w.get(), "PDF (Image)");
         QTRY_VERIFY_WITH_TIMEOUT(progress(w.get()), 30000);
@@ -491,9 +460,7 @@ private slots:
 
     void cancelDisabledAtOneHundredPercent()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "300"}, {"Sheets", "2"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "300"}, {"Sheets", "2"}});
         useFeeder(w.get(), false);
         // Watch every progress dialog as the reports reach it, after the
         // dialog's own slot has seen each of them.
@@ -523,9 +490,7 @@ private slots:
 
     void waitThroughAWakeUp()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "5"}, {"WakeUpTime", "1200"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "5"}, {"WakeUpTime", "1200"}});
         ModalDriver driver;
         WakeUpSeen seen;
         driver.then([&](QWidget *d) { watchWakeUp(seen, d); });
@@ -552,9 +517,7 @@ private slots:
     void wakeUpDialogClosesOnlyWhenTheJobSays()
     {
         QFETCH(QString, how);
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "5"}, {"WakeUpTime", "60000"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "5"}, {"WakeUpTime", "60000"}});
         ModalDriver driver;
         WakeUpSeen seen;
         driver.then([&](QWidget *d) {
@@ -617,7 +580,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, filesLeft);
         QFETCH(bool, missingFolder);
-        storeSimulatedScanner();
+        writeSettings(simulatedPort());
         if (missingFolder)
             out->remove();
         else if (key.isEmpty())
@@ -648,9 +611,7 @@ private slots:
 
     void closeDuringAScan()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "1500"}, {"Sheets", "3"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "1500"}, {"Sheets", "3"}});
         useFeeder(w.get(), false);
         ModalDriver driver;
         driver.answerBox(QMessageBox::YesRole);
@@ -683,9 +644,7 @@ private slots:
 
     void closeAnsweredNoLetsTheScanFinish()
     {
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "600"}, {"Sheets", "2"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "600"}, {"Sheets", "2"}});
         useFeeder(w.get(), false);
         ModalDriver driver;
         driver.answerBox(QMessageBox::NoRole);
@@ -704,9 +663,7 @@ private slots:
     void closeQuestionOutlivedByTheJob()
     {
         // The job ends while the question is still open; Yes must still close.
-        storeSimulatedScanner();
-        sim.configure({{"PageTime", "300"}});
-        auto w = openWindow();
+        auto w = openWithScanner({{"PageTime", "300"}});
         ModalDriver driver;
         QTimer answerLater;
         driver.then([&](QWidget *box) {
