@@ -1,6 +1,9 @@
 #include "imagefiles.h"
 
+#include "scan/scanrequest.h"
+
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 
 #include <csetjmp>
@@ -298,4 +301,29 @@ ParsedPdf parsePdf(const QByteArray &file)
     if (treeCount != pdf.pageCount)
         pdf.error = "page tree count differs from the page objects";
     return pdf;
+}
+
+ReadImage readBmp(const QString &path)
+{
+    ReadImage img;
+    QImage q(path, "BMP");
+    if (q.isNull())
+        return img;
+    img.ok = true;
+    img.width = q.width();
+    img.height = q.height();
+    img.channels = 3;
+    img.bitsPerSample = q.depth() == 24 || q.depth() == 32 ? 8 : q.depth();
+    img.dpiX = q.dotsPerMeterX() * 0.0254;
+    img.dpiY = q.dotsPerMeterY() * 0.0254;
+    const QImage rgb = q.convertToFormat(QImage::Format_RGB888);
+    img.pixels.resize(size_t(img.width) * size_t(img.height) * 3);
+    for (int y = 0; y < img.height; ++y)
+        std::memcpy(img.pixels.data() + size_t(y) * size_t(img.width) * 3, rgb.constScanLine(y), size_t(img.width) * 3);
+    return img;
+}
+
+ReadImage readPage(const QString &path, int type)
+{
+    return type == ImageTIFF ? readTiff(path) : type == ImagePreview ? readBmp(path) : readJpeg(path);
 }

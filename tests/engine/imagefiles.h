@@ -32,6 +32,9 @@ struct ReadImage
 ReadImage readJpeg(const QString &path);
 ReadImage readJpeg(const QByteArray &data);
 ReadImage readTiff(const QString &path);
+ReadImage readBmp(const QString &path);
+// By the engine's image type (scan/scanrequest.h): TIFF, preview bitmap, else JPEG.
+ReadImage readPage(const QString &path, int type);
 
 // A parsed PDF: the objects found through the cross-reference table.
 struct PdfImageInfo

@@ -71,38 +71,6 @@ int px(double inches, int dpi)
     return int(inches * dpi);
 }
 
-ReadImage readBmp(const QString &path)
-{
-    ReadImage img;
-    QImage q(path, "BMP");
-    if (q.isNull())
-        return img;
-    img.ok = true;
-    img.width = q.width();
-    img.height = q.height();
-    img.channels = 3;
-    img.bitsPerSample = q.depth() == 24 || q.depth() == 32 ? 8 : q.depth();
-    img.dpiX = q.dotsPerMeterX() * 0.0254;
-    img.dpiY = q.dotsPerMeterY() * 0.0254;
-    const QImage rgb = q.convertToFormat(QImage::Format_RGB888);
-    img.pixels.resize(size_t(img.width) * size_t(img.height) * 3);
-    for (int y = 0; y < img.height; ++y)
-        std::memcpy(img.pixels.data() + size_t(y) * size_t(img.width) * 3, rgb.constScanLine(y), size_t(img.width) * 3);
-    return img;
-}
-
-ReadImage readPage(const QString &path, int type)
-{
-    switch (type) {
-    case ImageTIFF:
-        return readTiff(path);
-    case ImagePreview:
-        return readBmp(path);
-    default:
-        return readJpeg(path);
-    }
-}
-
 QByteArray fileStart(const QString &path, int n)
 {
     QFile f(path);

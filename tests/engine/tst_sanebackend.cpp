@@ -38,27 +38,7 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-ReadImage readBmp(const QString &path)
-{
-    ReadImage img;
-    QImage q(path, "BMP");
-    if (q.isNull())
-        return img;
-    img.ok = true;
-    img.width = q.width();
-    img.height = q.height();
-    img.channels = 3;
-    img.bitsPerSample = q.depth() == 24 || q.depth() == 32 ? 8 : q.depth();
-    img.dpiX = q.dotsPerMeterX() * 0.0254;
-    img.dpiY = q.dotsPerMeterY() * 0.0254;
-    return img;
-}
-
-ReadImage readPage(const QString &path, int type)
-{
-    return type == ImageTIFF ? readTiff(path) : type == ImagePreview ? readBmp(path) : readJpeg(path);
-}
-
+// Built in field order where a test sets more than one or two of them.
 struct Page
 {
     int x = 0, y = 0, width = 200, height = 200, dpi = 75;
@@ -330,14 +310,7 @@ private slots:
         QFETCH(int, channels);
         QFETCH(int, bits);
         useSane({"test"});
-        Page p;
-        p.type = type;
-        p.mode = mode;
-        p.dpi = dpi;
-        p.x = area.x();
-        p.y = area.y();
-        p.width = area.width();
-        p.height = area.height();
+        const Page p{area.x(), area.y(), area.width(), area.height(), dpi, mode, 1, false, 0, type};
         QSignalSpy progress(&hub, &PMessage::scanningStatus);
         const QString path = out.filePath(type == ImagePreview ? "preview.bmp" : "page");
         QCOMPARE(scanPage(kTestDevice, p, path), 0);
@@ -367,11 +340,7 @@ private slots:
         QFETCH(QString, picture);
         QFETCH(int, level);
         useSane({"test"}, kTestConf + QString("test-picture \"%1\"\n").arg(picture));
-        Page p;
-        p.mode = 2;
-        p.dpi = 100;
-        p.width = 333;
-        p.height = 97;
+        const Page p{0, 0, 333, 97, 100, 2};
         const QString path = out.filePath("bw.tif");
         QCOMPARE(scanPage(kTestDevice, p, path), 0);
         const ReadImage img = readTiff(path);
@@ -387,17 +356,10 @@ private slots:
         // resolution the device has (300) and one it has not (200).
         useSane({"lumfake"});
         for (const int dpi : {300, 200}) {
-            Page full;
-            full.dpi = dpi;
-            full.width = dpi * 3;
-            full.height = dpi * 3;
+            const Page full{0, 0, dpi * 3, dpi * 3, dpi};
             const QString fullPath = out.filePath(QString("full%1.tif").arg(dpi));
             QCOMPARE(scanPage(kFakeDesk, full, fullPath), 0);
-            Page crop = full;
-            crop.x = dpi / 5;
-            crop.y = dpi / 4;
-            crop.width = dpi + 3;
-            crop.height = dpi + 7;
+            const Page crop{dpi / 5, dpi / 4, dpi + 3, dpi + 7, dpi};
             const QString cropPath = out.filePath(QString("crop%1.tif").arg(dpi));
             QCOMPARE(scanPage(kFakeDesk, crop, cropPath), 0);
             const ReadImage page = readTiff(fullPath);
@@ -423,16 +385,10 @@ private slots:
         // The test device's feeder runs empty after ten pages.
         useSane({"test"});
         deviceLists().setDevice(0, 130, 0, kTestDevice, "Noname frontend-tester");
-        Page p;
-        p.source = 2;
-        p.type = ImageJPEG;
-        p.mode = 0;
-        p.width = 638;
-        p.height = 825;
+        Page p{0, 0, 638, 825, 75, 0, 2, false, 0, ImageJPEG};
         const Outcome o = runJob(request(p));
         QVERIFY(o.errors.isEmpty());
         QCOMPARE(o.dialogs, 20);
-        QCOMPARE(filesIn(out.path()).size(), 10);
         QCOMPARE(o.pagesDone, 10);
         const QStringList files = filesIn(out.path());
         QCOMPARE(files.size(), 10);
@@ -488,9 +444,7 @@ private slots:
                  {"LUMFAKE_START_FAIL_AT", QByteArray::number(failAt)},
                  {"LUMFAKE_START_STATUS", status.toLatin1()}});
         deviceLists().setDevice(0, 134, 0, kFakeDesk, "Lumfake Desk 1");
-        Page p;
-        p.source = 2;
-        p.type = type;
+        const Page p{0, 0, 200, 200, 75, 1, 2, false, 0, type};
         const Outcome o = runJob(request(p));
         QCOMPARE(o.errors, code == 0 ? QList<int>() : QList<int>{code});
         const QStringList files = filesIn(out.path());
@@ -517,12 +471,7 @@ private slots:
         QFETCH(bool, backTurned);
         useSane({"lumfake"}, kTestConf, {{"LUMFAKE_SHEETS", "2"}});
         deviceLists().setDevice(0, 134, 0, kFakeDesk, "Lumfake Desk 1");
-        Page p;
-        p.source = 2;
-        p.duplex = true;
-        p.side = side;
-        p.width = 300;
-        p.height = 450;
+        const Page p{0, 0, 300, 450, 75, 1, 2, true, side};
         // Pages kept beside a cloud upload are announced in scan order.
         const Outcome o = runJob(request(p), nullptr, TargetCloudAndLocal);
         QVERIFY(o.errors.isEmpty());
@@ -598,9 +547,7 @@ private slots:
 
         // A device asked for a source it does not have.
         useSane({"test"});
-        Page p;
-        p.source = 2;
-        p.duplex = true;
+        const Page p{0, 0, 200, 200, 75, 1, 2, true};
         QCOMPARE(scanPage(kTestDevice, p, out.filePath("page.tif")), -40);
     }
 
@@ -610,10 +557,7 @@ private slots:
         useSane({"test"}, kTestConf
                               + "read-limit true\nread-limit-size 4096\nread-delay true\n"
                                 "read-delay-duration 20000\n");
-        Page p;
-        p.dpi = 300;
-        p.width = 1000;
-        p.height = 1000;
+        const Page p{0, 0, 1000, 1000, 300};
         PTessark &engine = tessark();
         QCOMPARE(engine.setPortName(0, kTestDevice), 0);
         QCOMPARE(engine.openPort(), 0);
