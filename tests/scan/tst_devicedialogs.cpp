@@ -247,59 +247,47 @@ private slots:
         sim.configure({});
     }
 
-    void acceptedSearchAcceptsTheSelection()
+    void searchFromTheSelection_data()
     {
-        SelectDeviceDialog selection;
-        ModalDriver driver;
-        QTimer poll;
-        driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonSearchDevices")); });
-        driver.then([&](QWidget *w) {
-            QPushButton *ok = child<QPushButton>(w, "pushButtonOK");
-            poll.setInterval(10);
-            connect(&poll, &QTimer::timeout, ok, [&poll, ok] {
-                if (!ok->isEnabled())
-                    return;
-                poll.stop();
-                ok->click();
-            });
-            poll.start();
-        });
-        const int result = selection.exec();
-        QStringList met;
-        for (const auto &s : driver.seen)
-            met << s.className + ":" + s.text;
-        QVERIFY2(result == QDialog::Accepted, qPrintable(met.join(" | ")));
-        QVERIFY(driver.finished());
-        QCOMPARE(driver.unexpected, 0);
-        QCOMPARE(driver.seen.size(), 2);
-        QCOMPARE(driver.seen.at(1).title, QString("Search Network Scanner"));
-        QCOMPARE(deviceLists().currentDevice().portNameText(), QString("127.0.0.1"));
-        QCOMPARE(deviceLists().currentDevice().modelText(), QString("SimScan 3100N"));
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted search accepts the selection") << true;
+        QTest::newRow("rejected search keeps the selection open") << false;
     }
 
-    void rejectedSearchKeepsTheSelectionOpen()
+    void searchFromTheSelection()
     {
+        QFETCH(bool, accept);
         SelectDeviceDialog selection;
         ModalDriver driver;
         QTimer poll;
         driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonSearchDevices")); });
+        // OK or Cancel of the search, as soon as the search lets it be pressed.
         driver.then([&](QWidget *w) {
-            QPushButton *cancel = child<QPushButton>(w, "pushButtonCancel");
+            QPushButton *button = child<QPushButton>(w, accept ? "pushButtonOK" : "pushButtonCancel");
             poll.setInterval(10);
-            connect(&poll, &QTimer::timeout, cancel, [&poll, cancel] {
-                if (!cancel->isEnabled())
+            connect(&poll, &QTimer::timeout, button, [&poll, button] {
+                if (!button->isEnabled())
                     return;
                 poll.stop();
-                cancel->click();
+                button->click();
             });
             poll.start();
         });
         // Back in the selection dialog after the search was cancelled: Cancel there too.
-        driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonCancel")); });
-        QCOMPARE(selection.exec(), int(QDialog::Rejected));
+        if (!accept)
+            driver.then([&](QWidget *w) { click(child<QPushButton>(w, "pushButtonCancel")); });
+        const int result = selection.exec();
+        QStringList met;
+        for (const auto &s : driver.seen)
+            met << s.className + ":" + s.text;
+        QVERIFY2(result == (accept ? QDialog::Accepted : QDialog::Rejected), qPrintable(met.join(" | ")));
         QVERIFY(driver.finished());
-        QCOMPARE(driver.seen.size(), 3);
-        QCOMPARE(deviceLists().currentDevice().portNameText(), QString("marker-port"));
+        QCOMPARE(driver.unexpected, 0);
+        QCOMPARE(driver.seen.size(), accept ? 2 : 3);
+        QCOMPARE(driver.seen.at(1).title, QString("Search Network Scanner"));
+        QCOMPARE(deviceLists().currentDevice().portNameText(), QString(accept ? "127.0.0.1" : "marker-port"));
+        if (accept)
+            QCOMPARE(deviceLists().currentDevice().modelText(), QString("SimScan 3100N"));
     }
 };
 
