@@ -146,37 +146,39 @@ private slots:
         QVERIFY(o.pages.isEmpty()); // local pages are not announced
     }
 
-    void feederJobOfThreePages()
+    void feederJobs_data()
     {
-        sim.configure({{"Sheets", "3"}});
-        const Outcome o = run(request(2), TargetLocal);
-        QVERIFY(o.errors.isEmpty());
-        QCOMPARE(o.dialogs, (QList<QPair<int, int>>{{0, 1}, {2, 1}, {0, 2}, {2, 2}, {0, 3}, {2, 3}}));
+        QTest::addColumn<QString>("sheets");
+        QTest::addColumn<bool>("duplex");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QList<int>>("errors");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("three sheets") << "3" << false << int(ImageJPEG) << QList<int>{} << 3;
+        QTest::newRow("duplex gives both sides") << "2" << true << int(ImageTIFF) << QList<int>{} << 4;
+        QTest::newRow("empty feeder at the start") << "0" << false << int(ImageJPEG) << QList<int>{-5} << 0;
+    }
+
+    void feederJobs()
+    {
+        QFETCH(QString, sheets);
+        QFETCH(bool, duplex);
+        QFETCH(int, type);
+        QFETCH(QList<int>, errors);
+        QFETCH(int, pages);
+        sim.configure({{"Sheets", sheets}});
+        ScanRequest r = request(2, type);
+        r.duplex = duplex;
+        const Outcome o = run(r, TargetLocal);
+        QCOMPARE(o.errors, errors);
+        // A progress dialog opened and closed for each page in turn.
+        QList<QPair<int, int>> dialogs;
+        for (int page = 1; page <= pages; ++page)
+            dialogs << qMakePair(0, page) << qMakePair(2, page);
+        QCOMPARE(o.dialogs, dialogs);
         const QStringList files = filesIn(out.path());
-        QCOMPARE(files.size(), 3);
-        // Named in order: the stamp, then _1, _2 within one second.
+        QCOMPARE(files.size(), pages);
         for (const QString &f : files)
             QCOMPARE(QImageReader(out.filePath(f)).size(), QSize(850, 1100));
-    }
-
-    void duplexFeederGivesBothSides()
-    {
-        sim.configure({{"Sheets", "2"}});
-        ScanRequest r = request(2, ImageTIFF);
-        r.duplex = true;
-        const Outcome o = run(r, TargetLocal);
-        QVERIFY(o.errors.isEmpty());
-        QCOMPARE(o.dialogs.size(), 8);
-        QCOMPARE(filesIn(out.path()).size(), 4);
-    }
-
-    void emptyFeederAtStart()
-    {
-        sim.configure({{"Sheets", "0"}});
-        const Outcome o = run(request(2), TargetLocal);
-        QCOMPARE(o.errors, QList<int>{-5});
-        QVERIFY(o.dialogs.isEmpty());
-        QVERIFY(filesIn(out.path()).isEmpty());
     }
 
     void busyMachineIsAskedTenTimes()
@@ -212,6 +214,9 @@ private slots:
         QTest::newRow("busy state") << "BusyAtPage" << "1" << 1 << -22 << 0;
         QTest::newRow("engine timeout") << "ErrorAtPage" << "1" << 1 << -32 << 0;
         QTest::newRow("engine page limit") << "ErrorAtPage" << "2" << 2 << -32 << 1;
+        // Any other code of the engine passes through as it is.
+        QTest::newRow("engine code -41") << "ErrorCode" << "-41" << 1 << -41 << 0;
+        QTest::newRow("engine code -54") << "ErrorCode" << "-54" << 1 << -54 << 0;
     }
 
     void faultsEndTheJobWithTheirCode()
@@ -221,7 +226,10 @@ private slots:
         QFETCH(int, source);
         QFETCH(int, code);
         QFETCH(int, filesLeft);
-        sim.configure({{key, value}, {"Sheets", "3"}});
+        QMap<QString, QString> keys{{key, value}, {"Sheets", "3"}};
+        if (key == "ErrorCode")
+            keys.insert("ErrorAtPage", "1");
+        sim.configure(keys);
         const Outcome o = run(request(source), TargetLocal);
         QCOMPARE(o.errors, QList<int>{code});
         // Only complete pages are left, never a partial one.
@@ -229,14 +237,6 @@ private slots:
         QCOMPARE(files.size(), filesLeft);
         for (const QString &f : files)
             QCOMPARE(QImageReader(out.filePath(f)).size(), QSize(850, 1100));
-    }
-
-    void engineCodePassesThrough()
-    {
-        sim.configure({{"ErrorAtPage", "1"}, {"ErrorCode", "-41"}});
-        QCOMPARE(run(request(), TargetLocal).errors, QList<int>{-41});
-        sim.configure({{"ErrorAtPage", "1"}, {"ErrorCode", "-54"}});
-        QCOMPARE(run(request(), TargetLocal).errors, QList<int>{-54});
     }
 
     void noScannerChosen()
