@@ -62,42 +62,19 @@ private slots:
     void slotTableOrder()
     {
         const QStringList expected = {
-            "clickedBtnExit()",
-            "clickedBtnScan()",
-            "clickedBtnPreview()",
-            "clickedBtnAbout()",
-            "clickedBtnClearPreview()",
-            "clickedBtnUnit()",
-            "previewUpdate(QRect,int)",
-            "currentChangedTabWidgetSetting(int)",
-            "clickedBtnGeneralDevices()",
-            "currentIndexChangedCmbPaperSource(int)",
-            "currentRowChangedListGeneraUserConfig(int)",
-            "clickedBtnGeneralSaveAs()",
-            "clickedBtnGeneralDelete()",
-            "currentItemChangedCmbGeneralScanMode(int)",
-            "currentItemChangedCmbGeneralResolution(int)",
-            "currentItemChangedCmbGeneralPaperSize(int)",
-            "currentItemChangedCmbGeneralUnit(int)",
-            "clickedChkGeneralDuplex()",
-            "currentItemChangedCmbGeneralDuplex(int)",
-            "clickedBtnManagerBrowse()",
-            "currentItemChangedCmbManagerImageFormat(int)",
-            "eventFilter(QObject*,QEvent*)",
-            "wakeUpDialog(int,int)",
-            "scanningDialog(int,int)",
-            "postErrorCode(int)",
-            "finishedPage(QString,QString,int,bool)",
-            "finishedUploadFiles()",
-            "finishedScanningThread()",
-            "cancelScanningJob()",
-            "finishedPreview()",
-            "currentItemChangedCloudService(int)",
-            "clickedBtnCloudLogin()",
-            "clickedBtnCloudLogout()",
-            "clickedBtnCloudBrowse()",
-            "clickedChkCloudStoredToLocal()",
-            "clickedBtnCloudLocalBrowse()",
+            "clickedBtnExit()", "clickedBtnScan()", "clickedBtnPreview()", "clickedBtnAbout()",
+            "clickedBtnClearPreview()", "clickedBtnUnit()", "previewUpdate(QRect,int)",
+            "currentChangedTabWidgetSetting(int)", "clickedBtnGeneralDevices()",
+            "currentIndexChangedCmbPaperSource(int)", "currentRowChangedListGeneraUserConfig(int)",
+            "clickedBtnGeneralSaveAs()", "clickedBtnGeneralDelete()", "currentItemChangedCmbGeneralScanMode(int)",
+            "currentItemChangedCmbGeneralResolution(int)", "currentItemChangedCmbGeneralPaperSize(int)",
+            "currentItemChangedCmbGeneralUnit(int)", "clickedChkGeneralDuplex()",
+            "currentItemChangedCmbGeneralDuplex(int)", "clickedBtnManagerBrowse()",
+            "currentItemChangedCmbManagerImageFormat(int)", "eventFilter(QObject*,QEvent*)", "wakeUpDialog(int,int)",
+            "scanningDialog(int,int)", "postErrorCode(int)", "finishedPage(QString,QString,int,bool)",
+            "finishedUploadFiles()", "finishedScanningThread()", "cancelScanningJob()", "finishedPreview()",
+            "currentItemChangedCloudService(int)", "clickedBtnCloudLogin()", "clickedBtnCloudLogout()",
+            "clickedBtnCloudBrowse()", "clickedChkCloudStoredToLocal()", "clickedBtnCloudLocalBrowse()",
             "currentItemChangedCmbCloudImageFormat(int)",
         };
         const QMetaObject &mo = MainWindow::staticMetaObject;
@@ -109,7 +86,6 @@ private slots:
             found << QString::fromLatin1(m.methodSignature());
         }
         QCOMPARE(found, expected);
-        QCOMPARE(mo.indexOfSlot("eventFilter(QObject*,QEvent*)") - mo.methodOffset(), 21);
     }
 
     void freshSettingsFileStartState()
