@@ -129,7 +129,7 @@ inline QByteArray md5Of(const QString &path)
 }
 
 // The first-column texts of an item's children, in order.
-inline QStringList childTexts(const QTreeWidgetItem *item)
+inline QStringList childTitles(const QTreeWidgetItem *item)
 {
     QStringList texts;
     for (int i = 0; i < item->childCount(); ++i)

@@ -112,8 +112,8 @@ void TestGoogleDrive::treeAndPaths()
 
     QTreeWidgetItem top;
     folder.fillFolderTree(&top);
-    QCOMPARE(childTexts(&top), (QStringList{"A", "C"}));
-    QCOMPARE(childTexts(top.child(0)), QStringList{"B"});
+    QCOMPARE(childTitles(&top), (QStringList{"A", "C"}));
+    QCOMPARE(childTitles(top.child(0)), QStringList{"B"});
     QCOMPARE(cloudFolderItemId(top.child(0)->child(0)), b);
 
     QString id = b, path;

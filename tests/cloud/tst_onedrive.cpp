@@ -115,8 +115,8 @@ void TestOneDrive::listingTreeAndPaths()
 
     QTreeWidgetItem top;
     folder.fillFolderTree(&top);
-    QCOMPARE(childTexts(&top), (QStringList{"Scan", "Docs"}));
-    QCOMPARE(childTexts(top.child(0)), QStringList{QString::fromUtf8("2026 Dezember ä")});
+    QCOMPARE(childTitles(&top), (QStringList{"Scan", "Docs"}));
+    QCOMPARE(childTitles(top.child(0)), QStringList{QString::fromUtf8("2026 Dezember ä")});
     QCOMPARE(top.child(0)->child(0)->childCount(), 5);
 
     QString id, path;
