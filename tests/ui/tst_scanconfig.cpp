@@ -32,6 +32,14 @@ qint32 i32At(const QByteArray &image, int offset)
     return qFromLittleEndian<qint32>(reinterpret_cast<const uchar *>(image.constData()) + offset);
 }
 
+QList<qint32> i32sAt(const QByteArray &image, std::initializer_list<int> offsets)
+{
+    QList<qint32> values;
+    for (int offset : offsets)
+        values << i32At(image, offset);
+    return values;
+}
+
 double doubleAt(const QByteArray &image, int offset)
 {
     const quint64 bits = qFromLittleEndian<quint64>(reinterpret_cast<const uchar *>(image.constData()) + offset);
@@ -228,20 +236,14 @@ void TestScanConfig::recordImageOffsets()
 
     const QByteArray image = c.toBytes();
     QCOMPARE(image.size(), 384);
-    QCOMPARE(i32At(image, 0), 2);
     QCOMPARE(nameAt(image), QString::fromUtf8("Büro scan"));
-    QCOMPARE(i32At(image, 268), 2);
-    QCOMPARE(i32At(image, 272), 600);
-    QCOMPARE(i32At(image, 276), 12);
-    QCOMPARE(i32At(image, 280), 1);
-    QCOMPARE(i32At(image, 284), 0);
+    // Kind, mode, resolution, paper, unit, then the reserved words.
+    QCOMPARE(i32sAt(image, {0, 268, 272, 276, 280, 284, 368, 372}), (QList<qint32>{2, 2, 600, 12, 1, 0, 0, 0}));
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(doubleAt(image, 288 + 8 * i), 1.5 + i);
         QCOMPARE(doubleAt(image, 320 + 8 * i), -2.25 - i);
         QCOMPARE(i32At(image, 352 + 4 * i), -100 - i);
     }
-    QCOMPARE(i32At(image, 368), 0);
-    QCOMPARE(i32At(image, 372), 0);
     QCOMPARE(int(image.at(376)), 1);
     QCOMPARE(int(image.at(377)), 1);
     QCOMPARE(image.mid(378), QByteArray(6, '\0'));
@@ -529,20 +531,14 @@ void TestScanConfig::storedFileLayout()
     QCOMPARE(userHex, userHex.toLower());
     const QByteArray custom = QByteArray::fromHex(customHex.toLatin1());
     const QByteArray user = QByteArray::fromHex(userHex.toLatin1());
-    QCOMPARE(i32At(custom, 0), 1);
     QCOMPARE(nameAt(custom), QString("Custom..."));
-    QCOMPARE(i32At(custom, 276), 6);
-    QCOMPARE(i32At(custom, 280), int(Centimetre));
+    QCOMPARE(i32sAt(custom, {0, 276, 280}), (QList<qint32>{1, 6, Centimetre}));
     QCOMPARE(doubleAt(custom, 288 + 16), 8.2677);
     QCOMPARE(int(custom.at(376)), 1);
     QCOMPARE(int(custom.at(377)), 0);
 
-    QCOMPARE(i32At(user, 0), 2);
     QCOMPARE(nameAt(user), QString("Receipts"));
-    QCOMPARE(i32At(user, 268), int(Grayscale));
-    QCOMPARE(i32At(user, 272), 300);
-    QCOMPARE(i32At(user, 276), UserDefinedPaperSize);
-    QCOMPARE(i32At(user, 280), int(Pixel));
+    QCOMPARE(i32sAt(user, {0, 268, 272, 276, 280}), (QList<qint32>{2, Grayscale, 300, UserDefinedPaperSize, Pixel}));
     QCOMPARE(doubleAt(user, 288), 0.5);
     QCOMPARE(doubleAt(user, 288 + 8), 1.25);
     QCOMPARE(doubleAt(user, 320 + 16), 4.0 * 2.54);

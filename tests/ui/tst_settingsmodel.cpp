@@ -134,10 +134,8 @@ void TestSettingsModel::sizeLimitsTable()
 void TestSettingsModel::pixelRanges()
 {
     const SizeRange glass = sizeRange(Pixel, ExposureGlass, 300);
-    QCOMPARE(glass.minWidth, 90.0);
-    QCOMPARE(glass.maxWidth, 2550.0);
-    QCOMPARE(glass.minHeight, 90.0);
-    QCOMPARE(glass.maxHeight, 3508.0);
+    QCOMPARE(QVector<double>({glass.minWidth, glass.maxWidth, glass.minHeight, glass.maxHeight}),
+             QVector<double>({90, 2550, 90, 3508}));
     const SizeRange feeder = sizeRange(Pixel, DocumentFeeder, 200);
     QCOMPARE(feeder.minWidth, 1100.0);
     QCOMPARE(feeder.maxHeight, 2800.0);
