@@ -38,7 +38,6 @@ class TestDropboxFolder : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void threePagesGiveOneResult();
     void findFolder();
@@ -56,13 +55,6 @@ private slots:
 private:
     std::unique_ptr<FakeDropbox> fake;
 };
-
-void TestDropboxFolder::initTestCase()
-{
-    fake.reset(new FakeDropbox);
-    QVERIFY(fake->start());
-    QVERIFY(setUpCloudConfig({{"DropboxApiHost", fake->apiBase()}, {"DropboxContentHost", fake->contentBase()}}));
-}
 
 void TestDropboxFolder::init()
 {
