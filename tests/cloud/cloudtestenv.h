@@ -136,3 +136,12 @@ inline QStringList childTitles(const QTreeWidgetItem *item)
         texts << item->child(i)->text(0);
     return texts;
 }
+
+// A folder in the scratch area, emptied, for the files of one test.
+inline QString emptyScratchDir(const QString &name)
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + QLatin1Char('/') + name;
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    return dir;
+}

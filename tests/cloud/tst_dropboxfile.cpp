@@ -50,7 +50,6 @@ class TestDropboxFile : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void chunkSequence_data();
@@ -72,14 +71,9 @@ private:
     QString dir;
 };
 
-void TestDropboxFile::initTestCase()
-{
-    dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/uploads";
-    QDir().mkpath(dir);
-}
-
 void TestDropboxFile::init()
 {
+    dir = emptyScratchDir("uploads");
     fake.reset(new FakeDropbox);
     QVERIFY(fake->start());
     QVERIFY(setUpCloudConfig({{"DropboxApiHost", fake->apiBase()}, {"DropboxContentHost", fake->contentBase()}}));
@@ -89,8 +83,6 @@ void TestDropboxFile::init()
 void TestDropboxFile::cleanup()
 {
     fake.reset();
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
 }
 
 void TestDropboxFile::chunkSequence_data()

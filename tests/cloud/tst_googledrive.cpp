@@ -18,7 +18,6 @@ class TestGoogleDrive : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void listing_data();
@@ -40,14 +39,9 @@ private:
     QString dir;
 };
 
-void TestGoogleDrive::initTestCase()
-{
-    dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/google";
-    QDir().mkpath(dir);
-}
-
 void TestGoogleDrive::init()
 {
+    dir = emptyScratchDir("google");
     fake.reset(new FakeGoogle);
     QVERIFY(fake->start());
     QVERIFY(setUpCloudConfig({{"GoogleAccountsHost", fake->base("accounts")},
@@ -61,8 +55,6 @@ void TestGoogleDrive::init()
 void TestGoogleDrive::cleanup()
 {
     fake.reset();
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
 }
 
 void TestGoogleDrive::listing_data()

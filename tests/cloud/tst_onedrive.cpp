@@ -18,7 +18,6 @@ class TestOneDrive : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void joinPathRules_data();
@@ -37,14 +36,9 @@ private:
     QString dir;
 };
 
-void TestOneDrive::initTestCase()
-{
-    dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation) + "/onedrive";
-    QDir().mkpath(dir);
-}
-
 void TestOneDrive::init()
 {
+    dir = emptyScratchDir("onedrive");
     fake.reset(new FakeGraph);
     QVERIFY(fake->start());
     QVERIFY(setUpCloudConfig({{"MicrosoftLoginHost", fake->base("login")},
@@ -58,8 +52,6 @@ void TestOneDrive::init()
 void TestOneDrive::cleanup()
 {
     fake.reset();
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
 }
 
 void TestOneDrive::joinPathRules_data()
