@@ -110,11 +110,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        SimDevice::chooseUsb();
-    }
-
     void init()
     {
         sim.configure({});
