@@ -3,6 +3,7 @@
 #include "cloud/dropbox/dropboxauthorization.h"
 #include "cloud/httpserver.h"
 #include "cloudtestenv.h"
+#include "testsupport.h"
 
 #include <QNetworkInterface>
 #include <QRegularExpression>
@@ -63,18 +64,6 @@ QByteArray headOf(const QByteArray &answer)
 QByteArray emptyAnswerPattern()
 {
     return "HTTP/1.1 200 OK\r\nDate: ";
-}
-
-// Every message as the call sites wrote it, before the log handler's own filter.
-QStringList &rawMessages()
-{
-    static QStringList messages;
-    return messages;
-}
-
-void collectMessage(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    rawMessages() << text;
 }
 } // namespace
 
@@ -368,8 +357,9 @@ void TestHttpServer::signInThroughTheListener_data()
 void TestHttpServer::signInThroughTheListener()
 {
     QFETCH(int, slowClients);
-    rawMessages().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
+    // Every message as the call sites wrote it, before the log handler's own filter.
+    g_log.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
     // What the login dialog wires up: the authorization's verdict signal to
     // the check of the redirect address.
     storeDropboxToken(QString());
@@ -417,8 +407,8 @@ void TestHttpServer::signInThroughTheListener()
         QVERIFY(holding() > 0);
     qInstallMessageHandler(previous);
     // The token travelled through the listener and the check; no line named it.
-    QVERIFY(rawMessages().size() > 3);
-    for (const QString &message : rawMessages())
+    QVERIFY(g_log.size() > 3);
+    for (const QString &message : qAsConst(g_log))
         QVERIFY2(!message.contains("sl.token-1"), qPrintable(message));
 }
 
