@@ -3,6 +3,7 @@
 // what is stored, and that no secret reaches a log line.
 #include "cloud/evernote/evernoteauthorization.h"
 #include "cloudtestenv.h"
+#include "testsupport.h"
 #include "fakes/fakeevernote.h"
 
 #include <QNetworkAccessManager>
@@ -13,20 +14,6 @@
 #include <memory>
 
 namespace {
-QStringList logLines;
-
-void captureLog(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    logLines.append(text);
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // What the login page's web view does: open the page and follow the service
 // to the address it redirects to.
 QUrl approve(const QString &page)
@@ -68,9 +55,9 @@ void TestEvernoteAuthorization::init()
 {
     fake.reset(new FakeEvernote);
     QVERIFY(fake->start());
-    redirectPort = freePort();
+    redirectPort = freeLoopbackPort();
     QVERIFY(setUpCloudConfig({{"EvernoteHost", fake->base()}, {"RedirectPort", QString::number(redirectPort)}}));
-    logLines.clear();
+    g_log.clear();
     previousHandler = qInstallMessageHandler(captureLog);
 }
 
@@ -118,7 +105,7 @@ void TestEvernoteAuthorization::signInStoresAccount()
 
     const QString verifier = QUrlQuery(redirect).queryItemValue("oauth_verifier");
     const QString temporary = QUrlQuery(redirect).queryItemValue("oauth_token");
-    for (const QString &line : qAsConst(logLines)) {
+    for (const QString &line : qAsConst(g_log)) {
         for (const QString &secret : {fake->accessToken(), verifier, temporary, QString("tsec-4711"), QString("5d0f1e93ab7c2e68")})
             QVERIFY2(!line.contains(secret), qPrintable("secret in log: " + line));
     }
