@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFocusEvent>
 #include <QMutex>
 #include <QStringList>
@@ -59,6 +60,12 @@ inline T *child(QObject *window, const char *name)
 inline void click(QAbstractButton *button)
 {
     QTimer::singleShot(0, button, [button] { button->click(); });
+}
+
+// The files in a folder, hidden ones included, by name.
+inline QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 inline void focusOut(QWidget *w)

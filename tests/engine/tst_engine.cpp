@@ -1,5 +1,6 @@
 #include "app/configfile.h"
 #include "imagefiles.h"
+#include "testsupport.h"
 #include "ptessark.h"
 #include "scan/devicelists.h"
 #include "scan/pmessage.h"
@@ -143,11 +144,6 @@ private:
         if (failed)
             *failed = f;
         return s;
-    }
-
-    QStringList filesIn(const QString &folder) const
-    {
-        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
 
     // A feeder job as the scan job runs it: pages while the feeder has paper.

@@ -3,6 +3,7 @@
 #include "app/configfile.h"
 #include "app/globals.h"
 #include "imagefiles.h"
+#include "testsupport.h"
 #include "ptessark.h"
 #include "scan/devicelists.h"
 #include "scan/pmessage.h"
@@ -32,11 +33,6 @@ const QString kFakeNet6 = QStringLiteral("lumfake:http://[2001:db8::7]:8080/eSCL
 
 // Enough glass for Letter and A4 (the test device offers 200 mm by default).
 const QString kTestConf = QStringLiteral("number_of_devices 2\ngeometry_max 400.0\n");
-
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
 
 // Built in field order where a test sets more than one or two of them.
 struct Page

@@ -12,11 +12,6 @@
 #include <cstring>
 
 namespace {
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 int pdfPageCount(const QString &path)
 {
     QFile f(path);
