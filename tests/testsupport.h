@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <QMutex>
 #include <QStringList>
 #include <QTimer>
@@ -66,6 +67,15 @@ inline void click(QAbstractButton *button)
 inline QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// A mouse event with the left button held, as a real drag delivers it.
+inline void mouse(QWidget *w, QEvent::Type type, QPoint pos)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
 }
 
 inline void focusOut(QWidget *w)

@@ -72,14 +72,6 @@ void shot(const QString &name)
     std::printf("%s: %s\n", qPrintable(path), rc == 0 ? "saved" : "FAILED");
 }
 
-void mouse(QWidget *w, QEvent::Type type, QPoint pos)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      held, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
 // Runs check every 50 ms inside whatever event loop is running (modal ones too).
 void whenever(QObject *context, const std::function<bool()> &check)
 {

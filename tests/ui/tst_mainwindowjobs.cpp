@@ -39,15 +39,6 @@
 #include <memory>
 
 namespace {
-// A mouse event with the left button held, as a real drag delivers it.
-void mouse(QWidget *w, QEvent::Type type, QPoint pos)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      held, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
 void drag(QWidget *w, QPoint from, QPoint to)
 {
     mouse(w, QEvent::MouseButtonPress, from);
