@@ -31,6 +31,20 @@
 
 #include <memory>
 
+// The test's main: the browser engine shares its context and runs without a
+// sandbox and a GPU, as a test process on a machine without a display must.
+#define CLOUD_WINDOW_TEST_MAIN(TestObject)                                                                             \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");                                                                   \
+        qputenv("QT_QUICK_BACKEND", "software");                                                                       \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                                    \
+        QApplication app(argc, argv);                                                                                  \
+        TestObject test;                                                                                               \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }
+
 inline QByteArray readAll(const QString &path)
 {
     QFile f(path);

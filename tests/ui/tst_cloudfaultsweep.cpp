@@ -243,15 +243,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QT_QUICK_BACKEND", "software");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    TestCloudFaultSweep test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+CLOUD_WINDOW_TEST_MAIN(TestCloudFaultSweep)
 
 #include "tst_cloudfaultsweep.moc"

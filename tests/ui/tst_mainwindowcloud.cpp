@@ -441,17 +441,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // The browser engine shares its context and runs without a sandbox and
-    // a GPU, as a test process on a machine without a display must.
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QT_QUICK_BACKEND", "software");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    TestMainWindowCloud test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+CLOUD_WINDOW_TEST_MAIN(TestMainWindowCloud)
 
 #include "tst_mainwindowcloud.moc"
