@@ -473,8 +473,7 @@ void TestOAuthSignIn::systemBrowserChoice()
         extra.insert(service == CloudGoogleDrive ? "GoogleSystemBrowser" : "OneDriveSystemBrowser", value);
     QVERIFY(configure(extra));
     QCOMPARE(cloudUsesSystemBrowser(service), browser);
-    if (service == CloudGoogleDrive || service == CloudOneDrive)
-        withAuth(service, [&](auto &auth) { QCOMPARE(auth.usesSystemBrowser(), browser); });
+    withAuth(service, [&](auto &auth) { QCOMPARE(auth.usesSystemBrowser(), browser); });
 }
 
 QTEST_MAIN(TestOAuthSignIn)
