@@ -16,7 +16,7 @@
 // Answers the modal windows a test opens, one scripted step per window, so
 // that no test ever waits on a box. Each time a different modal widget
 // comes to the top (a box, or a dialog again after its box closed), the next
-// step gets it. Actions are queued, so the polling timer is never stuck
+// step gets it; windows left alone take no step and hand none on. Actions are queued, so the polling timer is never stuck
 // inside a nested event loop. A modal window without a step left is
 // counted and rejected.
 class ModalDriver : public QObject
@@ -82,11 +82,11 @@ private:
         QWidget *w = QApplication::activeModalWidget();
         if (!w || !w->isVisible()) {
             m_last = nullptr;
+            m_lastAlone = nullptr;
             return;
         }
-        if (w == m_last)
+        if (w == m_last || w == m_lastAlone)
             return;
-        m_last = w;
 
         Seen s;
         s.className = QString::fromLatin1(w->metaObject()->className());
@@ -98,8 +98,13 @@ private:
                 s.defaultButton = box->defaultButton()->text();
         }
         seen.append(s);
-        if (m_alone.contains(s.className))
+        // A window left alone is not a step, and neither is the dialog under
+        // it coming back when it closes (how long it stayed up is timing).
+        if (m_alone.contains(s.className)) {
+            m_lastAlone = w;
             return;
+        }
+        m_last = w;
 
         if (m_steps.isEmpty()) {
             ++unexpected;
@@ -112,5 +117,6 @@ private:
     QTimer m_timer;
     QQueue<Step> m_steps;
     QPointer<QWidget> m_last;
+    QPointer<QWidget> m_lastAlone;
     QStringList m_alone;
 };
