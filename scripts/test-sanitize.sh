@@ -7,9 +7,9 @@
 #
 # Leaks inside system libraries (SANE's own test device and the like) are
 # suppressed by tests/sanitizers/lsan.supp; nothing of ours may be listed
-# there. Tests of the embedded web view (QtWebEngine), when there are any,
-# are left out here (add them to EXCLUDE below): Chromium's processes do
-# not run under these sanitizers without a build of their own.
+# there. Tests with the embedded web view (QtWebEngine) run too: the
+# sanitizers watch this process, while Chromium's own helper processes run
+# as they are. EXCLUDE=<regex> leaves tests out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh clang

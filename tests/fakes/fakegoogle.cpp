@@ -102,7 +102,7 @@ void FakeGoogle::headReceived(Request &r)
     }
     if (r.method != QLatin1String("PUT") || r.path != QLatin1String("/upload/drive/v2/files"))
         return;
-    Session *s = sessions.value(r.query.queryItemValue("upload_id"));
+    Session *s = sessions.value(r.query.queryItemValue("upload_id")).get();
     if (!s) {
         apiError(r, 404, QStringLiteral("notFound"));
         return;
@@ -119,7 +119,7 @@ void FakeGoogle::headReceived(Request &r)
 
 void FakeGoogle::bodyPiece(Request &r, const QByteArray &piece)
 {
-    Session *s = sessions.value(r.query.queryItemValue("upload_id"));
+    Session *s = sessions.value(r.query.queryItemValue("upload_id")).get();
     s->received += piece.size();
     s->md5.addData(piece);
     if (bKeepBodies)
@@ -150,7 +150,7 @@ void FakeGoogle::handle(Request &r)
     }
     // The PUT: the file is complete.
     const QString id = r.query.queryItemValue("upload_id");
-    Session *s = sessions.take(id);
+    const std::shared_ptr<Session> s = sessions.take(id);
     Item file;
     file.id = QStringLiteral("file%1").arg(nNext++);
     file.title = s->title;
@@ -159,7 +159,6 @@ void FakeGoogle::handle(Request &r)
     file.size = s->received;
     file.data = s->data;
     file.md5 = s->md5.result();
-    delete s;
     items.insert(file.id, file);
     order << file.id;
     answerJson(r, 200, itemJson(file));
@@ -247,7 +246,7 @@ void FakeGoogle::openSession(Request &r)
         apiError(r, 403, strRefusal);
         return;
     }
-    auto *s = new Session;
+    auto s = std::make_shared<Session>();
     s->title = o.value("title").toString();
     s->parent = parent;
     s->mimeType = type;

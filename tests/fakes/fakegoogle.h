@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
+
 // Google accounts (login page, token endpoint) and the Drive v2 files API on
 // 127.0.0.1, keeping a drive like the real one and checking what it checks:
 // bearer tokens, the folder query and page tokens, folder creation, the
@@ -71,7 +73,7 @@ private:
     QHash<QString, Item> items;
     QStringList order; // ids in creation order
     QHash<QString, QStringList> snapshots;
-    QHash<QString, Session *> sessions;
+    QHash<QString, std::shared_ptr<Session>> sessions;
     QList<int> pageSizes;
     QString strRefusal;
     bool bKeepBodies = true;

@@ -125,7 +125,7 @@ void FakeGraph::headReceived(Request &r)
     if (r.role == QLatin1String("login"))
         return;
     if (r.path.startsWith(QLatin1String("/up/"))) {
-        Session *s = sessions.value(r.path.mid(4));
+        Session *s = sessions.value(r.path.mid(4)).get();
         if (!s) {
             graphError(r, 404, QStringLiteral("itemNotFound"));
             return;
@@ -172,7 +172,7 @@ void FakeGraph::fragmentHead(Request &r, Session *s)
 
 void FakeGraph::bodyPiece(Request &r, const QByteArray &piece)
 {
-    Session *s = r.path.startsWith(QLatin1String("/up/")) ? sessions.value(r.path.mid(4)) : nullptr;
+    Session *s = r.path.startsWith(QLatin1String("/up/")) ? sessions.value(r.path.mid(4)).get() : nullptr;
     if (!s) {
         r.body += piece;
         return;
@@ -194,7 +194,7 @@ void FakeGraph::handle(Request &r)
     }
     if (r.path.startsWith(QLatin1String("/up/"))) {
         const QString id = r.path.mid(4);
-        Session *s = sessions.value(id);
+        const std::shared_ptr<Session> s = sessions.value(id);
         if (s->received < s->total) {
             answerJson(r, 202, QJsonObject{{"nextExpectedRanges", QJsonArray{QStringLiteral("%1-").arg(s->received)}}});
             return;
@@ -204,7 +204,6 @@ void FakeGraph::handle(Request &r)
         items[file].size = s->received;
         items[file].data = s->data;
         items[file].md5 = s->md5.result();
-        delete s;
         answerJson(r, 201, itemJson(items.value(file)));
         emit fileStored(items.value(file).name, items.value(file).size, items.value(file).md5);
         return;
@@ -300,7 +299,7 @@ void FakeGraph::openSession(Request &r, const QString &path)
         graphError(r, 507, QStringLiteral("quotaLimitReached"));
         return;
     }
-    auto *s = new Session;
+    auto s = std::make_shared<Session>();
     s->parentId = itemAt(path.left(path.lastIndexOf('/'))).id;
     s->name = name;
     const QString id = QStringLiteral("session%1").arg(nNext++);

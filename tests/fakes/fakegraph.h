@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
+
 // The identity platform (login page, token endpoint) and the Graph drive API
 // on 127.0.0.1, keeping a drive like the real one and checking what it
 // checks: bearer tokens, the public or confidential registration, paged
@@ -73,7 +75,7 @@ private:
 
     QHash<QString, Item> items;
     QHash<QString, QStringList> children; // parent id -> child ids in creation order
-    QHash<QString, Session *> sessions;
+    QHash<QString, std::shared_ptr<Session>> sessions;
     int nPageSize = 200;
     bool bWork = false;
     bool bFull = false;

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QList>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -16,7 +18,7 @@
 // Answers the modal windows a test opens, one scripted step per window, so
 // that no test ever waits on a box. Each time a different modal widget
 // comes to the top (a box, or a dialog again after its box closed), the next
-// step gets it. Actions are queued, so the polling timer is never stuck
+// step gets it; windows left alone take no step and hand none on. Actions are queued, so the polling timer is never stuck
 // inside a nested event loop. A modal window without a step left is
 // counted and rejected.
 class ModalDriver : public QObject
@@ -82,11 +84,23 @@ private:
         QWidget *w = QApplication::activeModalWidget();
         if (!w || !w->isVisible()) {
             m_last = nullptr;
+            m_lastAlone = nullptr;
             return;
         }
-        if (w == m_last)
+        if (w == m_last || w == m_lastAlone)
             return;
-        m_last = w;
+        // A dialog that had its step, back on top after its box with no step
+        // left, is closing as the flow answered it; how long it shows is
+        // timing. Only one that stays up is unexpected.
+        if (m_steps.isEmpty() && m_handled.contains(w)) {
+            if (m_returning != w) {
+                m_returning = w;
+                m_returnedAt.start();
+                return;
+            }
+            if (m_returnedAt.elapsed() < 2000)
+                return;
+        }
 
         Seen s;
         s.className = QString::fromLatin1(w->metaObject()->className());
@@ -98,19 +112,29 @@ private:
                 s.defaultButton = box->defaultButton()->text();
         }
         seen.append(s);
-        if (m_alone.contains(s.className))
+        // A window left alone is not a step, and neither is the dialog under
+        // it coming back when it closes (how long it stayed up is timing).
+        if (m_alone.contains(s.className)) {
+            m_lastAlone = w;
             return;
+        }
+        m_last = w;
 
         if (m_steps.isEmpty()) {
             ++unexpected;
             reject(w);
             return;
         }
+        m_handled.append(w);
         m_steps.dequeue()(w);
     }
 
     QTimer m_timer;
     QQueue<Step> m_steps;
     QPointer<QWidget> m_last;
+    QPointer<QWidget> m_lastAlone;
+    QList<QPointer<QWidget>> m_handled;
+    QPointer<QWidget> m_returning;
+    QElapsedTimer m_returnedAt;
     QStringList m_alone;
 };

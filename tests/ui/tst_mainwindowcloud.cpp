@@ -196,14 +196,13 @@ private slots:
                 // folder is the chosen one (Cancel if it never comes).
                 auto *items = child<QTreeWidget>(d, "treeWidgetCloudFolder");
                 auto *poll = new QTimer(d);
-                QElapsedTimer *waited = new QElapsedTimer;
+                auto waited = std::make_shared<QElapsedTimer>();
                 waited->start();
                 connect(poll, &QTimer::timeout, d, [=, &chosen] {
                     chosen = items->currentItem() && items->currentItem()->text(0) == QLatin1String("NewOne");
                     if (!chosen && waited->elapsed() < 30000)
                         return;
                     poll->stop();
-                    delete waited;
                     click(child<QPushButton>(d, chosen ? "pushButtonOK" : "pushButtonCancel"));
                 });
                 poll->start(20);
