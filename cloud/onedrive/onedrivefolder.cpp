@@ -281,6 +281,10 @@ void OneDriveFolder::handleListReply(int kind, const QByteArray &body)
             if (folder.isEmpty())
                 continue; // a file
             const OneDriveFolderInfo info = infoFrom(item);
+            // Without an id a folder can be neither chosen nor listed (an
+            // empty id would ask for the root again and start over).
+            if (info.id.isEmpty())
+                continue;
             if (folder.value(QStringLiteral("childCount")).toInt() > 0 && downloadFolder(QString(), info.id) != 0)
                 return;
             received.append(info);

@@ -93,6 +93,11 @@ void TestOneDrive::listingTreeAndPaths()
         fake->addFolder(QStringLiteral("Sub%1").arg(i), year);
     fake->addFolder("Docs");
     fake->addFile("notes.txt");
+    // A folder listed without its id can be neither chosen nor listed; its
+    // children were asked for as the root's, and the listing began again.
+    const QString damaged = fake->addFolder("Damaged");
+    fake->addFolder("Inner", damaged);
+    fake->setListedWithoutId(damaged);
 
     OneDriveFolder folder;
     QSignalSpy done(&folder, &OneDriveFolder::finishedDownloadFolder);

@@ -94,12 +94,13 @@ QString FakeGraph::freeName(const QString &parentId, const QString &name) const
 
 QJsonObject FakeGraph::itemJson(const Item &item) const
 {
-    QJsonObject o{{"id", item.id},
-                  {"name", item.name},
+    QJsonObject o{{"name", item.name},
                   {"cTag", "c:" + item.id},
                   {"eTag", "e:" + item.id},
                   {"webUrl", "https://onedrive.example/" + item.id},
                   {"size", double(item.size)}};
+    if (!withoutId.contains(item.id))
+        o.insert("id", item.id);
     QJsonObject parent{{"driveId", "drive1"}, {"driveType", bWork ? "business" : "personal"}};
     if (!item.parentId.isEmpty()) {
         const QString below = item.parentId == rootId() ? QString() : pathOf(item.parentId);

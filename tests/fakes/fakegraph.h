@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -40,6 +41,8 @@ public:
     void setWorkAccount(bool b) { bWork = b; }
     void setDriveFull(bool b) { bFull = b; }
     void setKeepBodies(bool b) { bKeepBodies = b; }
+    // The item is listed without its "id", as a damaged answer would be.
+    void setListedWithoutId(const QString &id) { withoutId.insert(id); }
 
     QString rootId() const { return QStringLiteral("ROOT!0"); }
     QString addFolder(const QString &name, const QString &parentId = QString());
@@ -80,5 +83,6 @@ private:
     bool bWork = false;
     bool bFull = false;
     bool bKeepBodies = true;
+    QSet<QString> withoutId;
     int nNext = 1;
 };
